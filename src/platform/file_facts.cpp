@@ -1,0 +1,143 @@
+#include "platform/file_facts.h"
+
+#include <fcntl.h>
+#include <sys/xattr.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/image_paths.h"
+
+namespace platform {
+
+namespace {
+
+constexpr const char* kFactsAttribute = "user.vexmarl.dos";
+constexpr std::int64_t kUnixEpochAsFileTime = 116444736000000000;  // 1970-01-01 in 100 ns
+
+// The extended attribute's layout: attributes, then an optional creation FILETIME.
+struct KeptFacts {
+  std::uint32_t attributes = 0;
+  std::uint32_t hasCreation = 0;
+  std::uint64_t creation = 0;
+};
+
+constexpr DWORD kKeptAttributeBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY |
+                                     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_NORMAL;
+
+bool ReadKept(const std::string& hostPath, KeptFacts& kept) {
+  return lgetxattr(hostPath.c_str(), kFactsAttribute, &kept, sizeof kept) == sizeof kept;
+}
+
+int WriteKept(const std::string& hostPath, const KeptFacts& kept) {
+  return lsetxattr(hostPath.c_str(), kFactsAttribute, &kept, sizeof kept, 0) == 0 ? 0 : errno;
+}
+
+std::uint64_t AsNumber(const FILETIME& time) {
+  return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+}
+
+FILETIME FromNumber(std::uint64_t value) {
+  return FILETIME{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
+}
+
+}  // namespace
+
+FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds) {
+  std::int64_t value = seconds * 10000000 + nanoseconds / 100 + kUnixEpochAsFileTime;
+  return FromNumber(static_cast<std::uint64_t>(value < 0 ? 0 : value));
+}
+
+struct timespec UnixFromFileTime(const FILETIME& time) {
+  std::int64_t value = static_cast<std::int64_t>(AsNumber(time)) - kUnixEpochAsFileTime;
+  std::int64_t seconds = value / 10000000, rest = value % 10000000;
+  if (rest < 0) {
+    rest += 10000000;
+    --seconds;
+  }
+  struct timespec result {};
+  result.tv_sec = static_cast<time_t>(seconds);
+  result.tv_nsec = static_cast<long>(rest * 100);
+  return result;
+}
+
+bool IsReadOnlyFile(const struct stat& info) {
+  return S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0;
+}
+
+int ReadFileFacts(const MachineImage& image, const std::string& hostPath, FileFacts& facts) {
+  struct statx info;
+  if (statx(AT_FDCWD, hostPath.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
+            &info) != 0)
+    return errno;
+  const bool link = S_ISLNK(info.stx_mode);
+  bool folder = S_ISDIR(info.stx_mode);
+  if (link) {
+    struct stat target;
+    folder = LinkStaysInside(image, hostPath) && stat(hostPath.c_str(), &target) == 0 &&
+             S_ISDIR(target.st_mode);
+  }
+
+  KeptFacts kept;
+  const bool haveKept = !link && ReadKept(hostPath, kept);
+  DWORD attributes = haveKept ? kept.attributes & kKeptAttributeBits
+                              : (folder || link ? 0 : FILE_ATTRIBUTE_ARCHIVE);
+  attributes &= ~FILE_ATTRIBUTE_NORMAL;
+  if (S_ISREG(info.stx_mode)) {
+    attributes &= ~FILE_ATTRIBUTE_READONLY;
+    if ((info.stx_mode & 0222) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
+  }
+  if (folder) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+  if (link) attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+  facts.attributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+
+  facts.lastAccess = FileTimeFromUnix(info.stx_atime.tv_sec, info.stx_atime.tv_nsec);
+  facts.lastWrite = FileTimeFromUnix(info.stx_mtime.tv_sec, info.stx_mtime.tv_nsec);
+  if (haveKept && kept.hasCreation) {
+    facts.creation = FromNumber(kept.creation);
+  } else if (info.stx_mask & STATX_BTIME) {
+    facts.creation = FileTimeFromUnix(info.stx_btime.tv_sec, info.stx_btime.tv_nsec);
+  } else {
+    facts.creation = FileTimeFromUnix(info.stx_ctime.tv_sec, info.stx_ctime.tv_nsec);
+  }
+  facts.size = S_ISREG(info.stx_mode) ? info.stx_size : 0;
+  return 0;
+}
+
+int WriteFileAttributes(const std::string& hostPath, DWORD attributes) {
+  struct stat info;
+  if (lstat(hostPath.c_str(), &info) != 0) return errno;
+  if (S_ISLNK(info.st_mode)) return 0;  // a link has no attributes of its own to keep
+  if (S_ISREG(info.st_mode)) {
+    mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? info.st_mode & ~0222
+                                                         : info.st_mode | 0200;
+    if ((mode & 07777) != (info.st_mode & 07777) && chmod(hostPath.c_str(), mode & 07777) != 0)
+      return errno;
+    attributes &= ~FILE_ATTRIBUTE_READONLY;
+  }
+  KeptFacts kept;
+  if (!ReadKept(hostPath, kept)) kept = KeptFacts{};
+  kept.attributes = attributes & kKeptAttributeBits;
+  if (kept.attributes == 0) kept.attributes = FILE_ATTRIBUTE_NORMAL;  // not the default archive
+  return WriteKept(hostPath, kept);
+}
+
+int WriteCreationTime(const std::string& hostPath, const FILETIME& creation) {
+  KeptFacts kept;
+  if (!ReadKept(hostPath, kept)) {
+    struct stat info;
+    if (lstat(hostPath.c_str(), &info) != 0) return errno;
+    kept.attributes = S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_ARCHIVE;
+  }
+  kept.hasCreation = 1;
+  kept.creation = AsNumber(creation);
+  return WriteKept(hostPath, kept);
+}
+
+void CopyKeptFacts(const std::string& fromHostPath, const std::string& toHostPath) {
+  KeptFacts kept;
+  if (ReadKept(fromHostPath, kept)) WriteKept(toHostPath, kept);
+}
+
+}  // namespace platform

@@ -1,0 +1,144 @@
+// Files: resolving paths, the current folder and the path forms.
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/files.h"
+#include "platform/last_error.h"
+#include "platform/open_file.h"
+
+namespace platform {
+
+DWORD CopyOutText(const std::string& text, LPSTR buffer, DWORD bufferLength) {
+  if (!buffer || bufferLength <= text.size()) return static_cast<DWORD>(text.size() + 1);
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return static_cast<DWORD>(text.size());
+}
+
+Files::Files(MachineImage image, CodePage codePage, EnvironmentReader environment)
+    : image_(std::move(image)),
+      codePage_(codePage),
+      environment_(std::move(environment)),
+      shareModes_(image_.ObjectsFolder() + "/share-modes.lock") {
+  char here[PATH_MAX];
+  std::optional<std::string> current;
+  if (getcwd(here, sizeof here)) current = WindowsPathOf(here);
+  currentDirectory_ = current.value_or("C:\\");
+}
+
+std::string Files::CurrentDirectory() const {
+  std::lock_guard guard(currentDirectoryLock_);
+  return currentDirectory_;
+}
+
+DWORD Files::Resolve(LPCSTR path, FinalLink finalLink, ResolvedPath& resolved,
+                     std::string* full) {
+  if (!path) return ERROR_INVALID_PARAMETER;
+  std::string fullPath;
+  if (DWORD error = MakeFullPath(codePage_, path, CurrentDirectory(), fullPath)) return error;
+  DrivePath drivePath;
+  if (DWORD error = SplitDrivePath(codePage_, fullPath, drivePath)) return error;
+  if (full) *full = fullPath;
+  return ResolvePath(image_, codePage_, drivePath, finalLink, resolved);
+}
+
+DWORD Files::GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD bufferLength) {
+  ResolvedPath resolved;
+  if (DWORD error = Resolve(longPath, FinalLink::Follow, resolved, nullptr)) return Fail(error, 0u);
+  if (!resolved.exists) return Fail(ERROR_FILE_NOT_FOUND, 0u);
+  DrivePath shortForm = resolved.longPath;
+  std::string folder = image_.DriveFolder(shortForm.drive);
+  for (std::string& component : shortForm.components) {
+    std::vector<FolderEntry> entries;
+    if (int error = ReadFolder(codePage_, folder, entries))
+      return Fail(Win32ErrorFromErrno(error), 0u);
+    folder += "/" + component;
+    for (const FolderEntry& entry : entries) {
+      if (entry.name == component) {
+        if (!entry.shortName.empty()) component = entry.shortName;
+        break;
+      }
+    }
+  }
+  SetLastError(ERROR_SUCCESS);
+  return CopyOutText(shortForm.Text(), shortPath, bufferLength);
+}
+
+DWORD Files::GetLongPathNameA(LPCSTR shortPath, LPSTR longPath, DWORD bufferLength) {
+  ResolvedPath resolved;
+  if (DWORD error = Resolve(shortPath, FinalLink::Follow, resolved, nullptr)) return Fail(error, 0u);
+  if (!resolved.exists) return Fail(ERROR_FILE_NOT_FOUND, 0u);
+  SetLastError(ERROR_SUCCESS);
+  return CopyOutText(resolved.longPath.Text(), longPath, bufferLength);
+}
+
+DWORD Files::GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer,
+                              LPSTR* filePart) {
+  if (!fileName) return Fail(ERROR_INVALID_PARAMETER, 0u);
+  std::string full;
+  if (DWORD error = MakeFullPath(codePage_, fileName, CurrentDirectory(), full))
+    return Fail(error, 0u);
+  DWORD length = CopyOutText(full, buffer, bufferLength);
+  if (filePart && length == full.size()) {
+    std::size_t cut = full.rfind('\\');
+    *filePart = cut + 1 < full.size() ? buffer + cut + 1 : nullptr;
+  }
+  SetLastError(ERROR_SUCCESS);
+  return length;
+}
+
+DWORD Files::GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
+  return CopyOutText(CurrentDirectory(), buffer, bufferLength);
+}
+
+BOOL Files::SetCurrentDirectoryA(LPCSTR pathName) {
+  ResolvedPath resolved;
+  std::string full;
+  if (DWORD error = Resolve(pathName, FinalLink::Follow, resolved, &full)) return Fail(error, FALSE);
+  if (!resolved.exists) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+  if (!S_ISDIR(resolved.info.st_mode)) return Fail(ERROR_DIRECTORY, FALSE);
+  if (full.size() > 3 && full.back() == '\\') full.pop_back();
+  std::lock_guard guard(currentDirectoryLock_);
+  currentDirectory_ = full;
+  return TRUE;
+}
+
+DWORD Files::GetTempPathA(DWORD bufferLength, LPSTR buffer) {
+  std::optional<std::string> folder;
+  for (const char* name : {"TMP", "TEMP", "USERPROFILE"}) {
+    if (environment_ && (folder = environment_(name)) && !folder->empty()) break;
+    folder.reset();
+  }
+  if (!folder && environment_) folder = environment_("SystemRoot");
+  if (!folder || folder->empty()) folder = "C:\\WINDOWS";
+  std::string full;
+  if (MakeFullPath(codePage_, *folder, CurrentDirectory(), full) != ERROR_SUCCESS)
+    full = "C:\\WINDOWS";
+  if (full.back() != '\\') full += '\\';
+  return CopyOutText(full, buffer, bufferLength);
+}
+
+std::optional<std::string> Files::HostPathOf(const std::string& windowsPath) {
+  ResolvedPath resolved;
+  if (Resolve(windowsPath.c_str(), FinalLink::Follow, resolved, nullptr) != ERROR_SUCCESS)
+    return std::nullopt;
+  return resolved.host;
+}
+
+std::optional<std::string> Files::WindowsPathOf(const std::string& hostPath) const {
+  char real[PATH_MAX];
+  if (!realpath(hostPath.c_str(), real)) return std::nullopt;
+  std::string_view path(real);
+  const std::string& drives = image_.DrivesFolder();
+  if (!path.starts_with(drives + "/") || path.size() < drives.size() + 2) return std::nullopt;
+  path.remove_prefix(drives.size() + 1);
+  if (path.size() > 1 && path[1] != '/') return std::nullopt;
+  std::string windows{path[0], ':'};
+  for (char c : path.substr(1)) windows += c == '/' ? '\\' : c;
+  if (windows.size() == 2) windows += '\\';
+  return windows;
+}
+
+}  // namespace platform

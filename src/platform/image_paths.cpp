@@ -1,0 +1,117 @@
+#include "platform/image_paths.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "platform/short_names.h"
+
+namespace platform {
+
+namespace {
+
+// The real name in hostFolder that the Windows name stands for: an exact match first, then
+// a case-insensitive one, then a short name.
+bool FindEntryName(const CodePage& codePage, const std::string& hostFolder,
+                   const std::string& name, std::string& actual) {
+  struct stat info;
+  if (lstat((hostFolder + "/" + name).c_str(), &info) == 0) {
+    actual = name;
+    return true;
+  }
+  std::vector<FolderEntry> entries;
+  if (ReadFolder(codePage, hostFolder, entries) != 0) return false;
+  for (const FolderEntry& entry : entries) {
+    if (codePage.EqualNoCase(entry.name, name)) {
+      actual = entry.name;
+      return true;
+    }
+  }
+  if (!IsValidShortName(name)) return false;
+  for (const FolderEntry& entry : entries) {
+    if (!entry.shortName.empty() && codePage.EqualNoCase(entry.shortName, name)) {
+      actual = entry.name;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int ReadFolder(const CodePage& codePage, const std::string& hostFolder,
+               std::vector<FolderEntry>& entries) {
+  DIR* folder = opendir(hostFolder.c_str());
+  if (!folder) return errno;
+  std::vector<std::string> names;
+  while (dirent* entry = readdir(folder)) {
+    std::string_view name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    if (IsValidFileName(codePage, name)) names.emplace_back(name);
+  }
+  closedir(folder);
+  std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+    int order = codePage.CompareNoCase(a, b);
+    return order != 0 ? order < 0 : a < b;
+  });
+  std::vector<std::string> shortNames = GenerateShortNames(codePage, names);
+  entries.clear();
+  entries.reserve(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    bool own = shortNames[i] == names[i];
+    entries.push_back({std::move(names[i]), own ? std::string() : std::move(shortNames[i])});
+  }
+  return 0;
+}
+
+bool LinkStaysInside(const MachineImage& image, const std::string& hostPath) {
+  char target[PATH_MAX];
+  if (!realpath(hostPath.c_str(), target)) return false;
+  std::string_view resolved(target);
+  const std::string& drives = image.DrivesFolder();
+  return resolved.size() > drives.size() + 1 && resolved.starts_with(drives) &&
+         resolved[drives.size()] == '/';
+}
+
+DWORD ResolvePath(const MachineImage& image, const CodePage& codePage, const DrivePath& path,
+                  FinalLink finalLink, ResolvedPath& resolved) {
+  resolved = ResolvedPath{};
+  resolved.host = image.DriveFolder(path.drive);
+  resolved.longPath.drive = path.drive;
+  resolved.longPath.trailingSeparator = path.trailingSeparator;
+  if (stat(resolved.host.c_str(), &resolved.info) != 0 || !S_ISDIR(resolved.info.st_mode))
+    return ERROR_PATH_NOT_FOUND;
+
+  for (std::size_t i = 0; i < path.components.size(); ++i) {
+    const bool last = i + 1 == path.components.size();
+    std::string actual;
+    if (!FindEntryName(codePage, resolved.host, path.components[i], actual)) {
+      if (!last) return ERROR_PATH_NOT_FOUND;
+      resolved.host += "/" + path.components[i];
+      resolved.longPath.components.push_back(path.components[i]);
+      return ERROR_SUCCESS;  // exists stays false
+    }
+    resolved.host += "/" + actual;
+    resolved.longPath.components.push_back(actual);
+    if (lstat(resolved.host.c_str(), &resolved.info) != 0) return ERROR_PATH_NOT_FOUND;
+    if (S_ISLNK(resolved.info.st_mode) && (!last || finalLink == FinalLink::Follow)) {
+      if (!LinkStaysInside(image, resolved.host)) {
+        if (!last) return ERROR_PATH_NOT_FOUND;
+        struct stat target;
+        // A dangling link is a missing file; one that leads out of the drives is refused.
+        return stat(resolved.host.c_str(), &target) != 0 && errno == ENOENT
+                   ? ERROR_FILE_NOT_FOUND
+                   : ERROR_ACCESS_DENIED;
+      }
+      if (stat(resolved.host.c_str(), &resolved.info) != 0) return ERROR_PATH_NOT_FOUND;
+    }
+    if (!last && !S_ISDIR(resolved.info.st_mode)) return ERROR_PATH_NOT_FOUND;
+  }
+  resolved.exists = true;
+  return ERROR_SUCCESS;
+}
+
+}  // namespace platform

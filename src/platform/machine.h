@@ -1,0 +1,33 @@
+// The Windows machine the program works on: one image and its services. Code above the
+// platform layer is handed a Machine (or one of its services) and never finds it by itself.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/code_page.h"
+#include "platform/files.h"
+#include "platform/machine_image.h"
+
+namespace platform {
+
+class Machine {
+ public:
+  // The machine of the image at root; null with a message in error when it is not an image.
+  static std::unique_ptr<Machine> Open(const std::string& root, std::string* error = nullptr);
+  // The machine of this process (VEXMARL_MACHINE, or the image holding the executable).
+  static std::unique_ptr<Machine> OfThisProcess(std::string* error = nullptr);
+
+  explicit Machine(MachineImage image);
+
+  const MachineImage& Image() const { return image_; }
+  const CodePage& Code() const { return codePage_; }
+  Files& files() { return files_; }
+
+ private:
+  MachineImage image_;
+  CodePage codePage_;
+  Files files_;
+};
+
+}  // namespace platform

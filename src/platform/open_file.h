@@ -1,0 +1,37 @@
+// The kernel objects behind file and search handles.
+#pragma once
+
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/image_paths.h"
+
+namespace platform {
+
+struct OpenFile : KernelObject {
+  int fd = -1;
+  int shareRegistration = -1;  // holds this handle's share-mode locks
+  DWORD rights = 0;            // FILE_SHARE_* bits for the rights the handle was opened with
+  std::string hostPath;
+
+  ~OpenFile() override {
+    if (fd >= 0) close(fd);
+    if (shareRegistration >= 0) close(shareRegistration);
+  }
+};
+
+struct FileSearch : KernelObject {
+  std::string hostFolder;
+  std::string parentHostFolder;  // for ".."
+  std::vector<FolderEntry> matches;
+  std::size_t next = 0;
+};
+
+// Copies text and its terminating zero into a caller's buffer with the Win32 length rules:
+// the length written without the zero, or the size needed with it when the buffer is short.
+DWORD CopyOutText(const std::string& text, LPSTR buffer, DWORD bufferLength);
+
+}  // namespace platform

@@ -1,0 +1,81 @@
+#include "support/temp_image.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace testing_support {
+
+namespace fs = std::filesystem;
+
+TempImage::TempImage() {
+  std::string pattern = (fs::temp_directory_path() / "vexmarl-image-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  root_ = pattern;
+  fs::create_directories(fs::path(root_) / "drives" / "C");
+  machine_ = platform::Machine::Open(root_);
+  if (!machine_) throw std::runtime_error("not an image: " + root_);
+}
+
+TempImage::~TempImage() {
+  machine_.reset();
+  std::error_code ignored;
+  fs::remove_all(root_, ignored);
+}
+
+std::string TempImage::HostPath(const std::string& relative) const {
+  return root_ + "/drives/C/" + relative;
+}
+
+void TempImage::WriteHostFile(const std::string& relative, const std::string& content) const {
+  fs::path path = HostPath(relative);
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+void TempImage::WriteFile(const std::string& windowsPath, const std::string& content) {
+  using namespace platform;
+  HANDLE file = Files().CreateFileA(windowsPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << windowsPath << " error " << GetLastError();
+  DWORD written = 0;
+  EXPECT_TRUE(Files().WriteFile(file, content.data(), static_cast<DWORD>(content.size()),
+                                &written, nullptr));
+  EXPECT_EQ(written, content.size());
+  CloseHandle(file);
+}
+
+std::string TempImage::ReadFile(const std::string& windowsPath) {
+  using namespace platform;
+  HANDLE file = Files().CreateFileA(windowsPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    ADD_FAILURE() << "cannot open " << windowsPath << " error " << GetLastError();
+    return {};
+  }
+  std::string content;
+  char block[4096];
+  DWORD count = 0;
+  while (Files().ReadFile(file, block, sizeof block, &count, nullptr) && count > 0)
+    content.append(block, count);
+  CloseHandle(file);
+  return content;
+}
+
+std::string RunCommand(const std::string& command, int* status) {
+  std::string output;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return output;
+  char block[4096];
+  std::size_t count;
+  while ((count = std::fread(block, 1, sizeof block, pipe)) > 0) output.append(block, count);
+  int result = pclose(pipe);
+  if (status) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+  return output;
+}
+
+}  // namespace testing_support
