@@ -4,8 +4,8 @@ namespace foundation {
 
 bool EnsureFolderPath(platform::Files& files, std::string path) {
   using namespace platform;
-  while (!path.empty() && (path.back() == ' ' || path.back() == '\t' || path.back() == '\r' ||
-                           path.back() == '\n'))
+  while (!path.empty() &&
+         (path.back() == ' ' || path.back() == '\t' || path.back() == '\r' || path.back() == '\n'))
     path.pop_back();
   if (!path.empty() && path.back() == '\\') path.pop_back();
 

@@ -36,16 +36,8 @@ unsigned char Upper1252(unsigned char byte) {
   }
 }
 
-}  // namespace
-
-CodePage::CodePage(unsigned number) : number_(number) {}
-
-bool CodePage::DoubleByte() const {
-  return number_ == 932 || number_ == 936 || number_ == 949 || number_ == 950;
-}
-
-bool CodePage::IsLeadByte(unsigned char byte) const {
-  switch (number_) {
+bool IsLeadByteOf(unsigned number, unsigned char byte) {
+  switch (number) {
     case 932:
       return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
     case 936:
@@ -57,26 +49,29 @@ bool CodePage::IsLeadByte(unsigned char byte) const {
   }
 }
 
-std::size_t CodePage::CharLength(std::string_view text, std::size_t offset) const {
-  if (offset + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[offset]))) return 2;
-  return 1;
-}
+}  // namespace
 
-unsigned char CodePage::LowerByte(unsigned char byte) const {
-  if (number_ == 1252) return Lower1252(byte);
-  return (byte >= 'A' && byte <= 'Z') ? byte + 0x20 : byte;
-}
-
-unsigned char CodePage::UpperByte(unsigned char byte) const {
-  if (number_ == 1252) return Upper1252(byte);
-  return (byte >= 'a' && byte <= 'z') ? byte - 0x20 : byte;
+CodePage::CodePage(unsigned number)
+    : number_(number),
+      doubleByte_(number == 932 || number == 936 || number == 949 || number == 950) {
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    auto value = static_cast<unsigned char>(byte);
+    lead_[byte] = IsLeadByteOf(number, value);
+    if (number_ == 1252) {
+      lower_[byte] = Lower1252(value);
+      upper_[byte] = Upper1252(value);
+    } else {
+      lower_[byte] = (value >= 'A' && value <= 'Z') ? value + 0x20 : value;
+      upper_[byte] = (value >= 'a' && value <= 'z') ? value - 0x20 : value;
+    }
+  }
 }
 
 std::string CodePage::Lower(std::string_view text) const {
   std::string result(text);
   for (std::size_t i = 0; i < result.size();) {
     std::size_t length = DoubleByte() ? CharLength(result, i) : 1;
-    if (length == 1) result[i] = static_cast<char>(LowerByte(static_cast<unsigned char>(result[i])));
+    if (length == 1) result[i] = static_cast<char>(lower_[static_cast<unsigned char>(result[i])]);
     i += length;
   }
   return result;
@@ -86,7 +81,7 @@ std::string CodePage::Upper(std::string_view text) const {
   std::string result(text);
   for (std::size_t i = 0; i < result.size();) {
     std::size_t length = DoubleByte() ? CharLength(result, i) : 1;
-    if (length == 1) result[i] = static_cast<char>(UpperByte(static_cast<unsigned char>(result[i])));
+    if (length == 1) result[i] = static_cast<char>(upper_[static_cast<unsigned char>(result[i])]);
     i += length;
   }
   return result;
@@ -103,8 +98,8 @@ int CodePage::CompareNoCase(std::string_view a, std::string_view b) const {
   }
   std::size_t common = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t i = 0; i < common; ++i) {
-    unsigned char x = LowerByte(static_cast<unsigned char>(a[i]));
-    unsigned char y = LowerByte(static_cast<unsigned char>(b[i]));
+    unsigned char x = lower_[static_cast<unsigned char>(a[i])];
+    unsigned char y = lower_[static_cast<unsigned char>(b[i])];
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;

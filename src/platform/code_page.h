@@ -15,10 +15,15 @@ class CodePage {
   unsigned Number() const { return number_; }
 
   // True when the byte starts a two-byte character in this code page.
-  bool IsLeadByte(unsigned char byte) const;
+  bool IsLeadByte(unsigned char byte) const { return lead_[byte]; }
 
   // Byte length of the character that starts at text[offset] (1 or 2; 1 at the end).
-  std::size_t CharLength(std::string_view text, std::size_t offset) const;
+  std::size_t CharLength(std::string_view text, std::size_t offset) const {
+    return offset + 1 < text.size() && lead_[static_cast<unsigned char>(text[offset])] ? 2 : 1;
+  }
+
+  // The lower-case form of a single-byte character.
+  unsigned char LowerByte(unsigned char byte) const { return lower_[byte]; }
 
   std::string Lower(std::string_view text) const;
   std::string Upper(std::string_view text) const;
@@ -27,11 +32,13 @@ class CodePage {
   int CompareNoCase(std::string_view a, std::string_view b) const;
 
  private:
-  unsigned char LowerByte(unsigned char byte) const;
-  unsigned char UpperByte(unsigned char byte) const;
-  bool DoubleByte() const;
+  bool DoubleByte() const { return doubleByte_; }
 
   unsigned number_;
+  bool doubleByte_;
+  unsigned char lower_[256];  // single-byte case mappings of this code page
+  unsigned char upper_[256];
+  bool lead_[256];
 };
 
 }  // namespace platform

@@ -31,7 +31,12 @@ bool ReadKept(const std::string& hostPath, KeptFacts& kept) {
 }
 
 int WriteKept(const std::string& hostPath, const KeptFacts& kept) {
-  return lsetxattr(hostPath.c_str(), kFactsAttribute, &kept, sizeof kept, 0) == 0 ? 0 : errno;
+  if (lsetxattr(hostPath.c_str(), kFactsAttribute, &kept, sizeof kept, 0) != 0) return errno;
+  struct stat info;
+  if (lstat(hostPath.c_str(), &info) != 0) return errno;
+  if (!(info.st_mode & S_ISVTX) && chmod(hostPath.c_str(), (info.st_mode & 07777) | S_ISVTX) != 0)
+    return errno;
+  return 0;
 }
 
 std::uint64_t AsNumber(const FILETIME& time) {
@@ -67,9 +72,14 @@ bool IsReadOnlyFile(const struct stat& info) {
 }
 
 int ReadFileFacts(const MachineImage& image, const std::string& hostPath, FileFacts& facts) {
+  return ReadFileFactsAt(image, AT_FDCWD, hostPath, hostPath, facts);
+}
+
+int ReadFileFactsAt(const MachineImage& image, int folderFd, const std::string& name,
+                    const std::string& hostPath, FileFacts& facts) {
   struct statx info;
-  if (statx(AT_FDCWD, hostPath.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
-            &info) != 0)
+  if (statx(folderFd, name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info) !=
+      0)
     return errno;
   const bool link = S_ISLNK(info.stx_mode);
   bool folder = S_ISDIR(info.stx_mode);
@@ -80,7 +90,7 @@ int ReadFileFacts(const MachineImage& image, const std::string& hostPath, FileFa
   }
 
   KeptFacts kept;
-  const bool haveKept = !link && ReadKept(hostPath, kept);
+  const bool haveKept = !link && (info.stx_mode & S_ISVTX) && ReadKept(hostPath, kept);
   DWORD attributes = haveKept ? kept.attributes & kKeptAttributeBits
                               : (folder || link ? 0 : FILE_ATTRIBUTE_ARCHIVE);
   attributes &= ~FILE_ATTRIBUTE_NORMAL;
@@ -110,8 +120,8 @@ int WriteFileAttributes(const std::string& hostPath, DWORD attributes) {
   if (lstat(hostPath.c_str(), &info) != 0) return errno;
   if (S_ISLNK(info.st_mode)) return 0;  // a link has no attributes of its own to keep
   if (S_ISREG(info.st_mode)) {
-    mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? info.st_mode & ~0222
-                                                         : info.st_mode | 0200;
+    mode_t mode =
+        (attributes & FILE_ATTRIBUTE_READONLY) ? info.st_mode & ~0222 : info.st_mode | 0200;
     if ((mode & 07777) != (info.st_mode & 07777) && chmod(hostPath.c_str(), mode & 07777) != 0)
       return errno;
     attributes &= ~FILE_ATTRIBUTE_READONLY;

@@ -11,6 +11,7 @@
 #include "platform/code_page.h"
 #include "platform/handles.h"
 #include "platform/image_paths.h"
+#include "platform/last_error.h"
 #include "platform/machine_image.h"
 #include "platform/share_modes.h"
 #include "platform/win32_types.h"
@@ -33,8 +34,7 @@ class Files {
   HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                      const void* securityAttributes, DWORD creationDisposition,
                      DWORD flagsAndAttributes, HANDLE templateFile);
-  BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead,
-                void* overlapped);
+  BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, void* overlapped);
   BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten,
                  void* overlapped);
   DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveMethod);

@@ -1,4 +1,7 @@
 // Files: folder enumeration with Windows wildcards.
+#include <fcntl.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "platform/file_facts.h"
@@ -39,7 +42,8 @@ bool Fill(const MachineImage& image, const FileSearch& search, const FolderEntry
                      : entry.name == ".." ? search.parentHostFolder
                                           : search.hostFolder + "/" + entry.name;
   FileFacts facts;
-  if (ReadFileFacts(image, host, facts) != 0) return false;  // gone since the folder was read
+  if (ReadFileFactsAt(image, search.folderFd, entry.name, host, facts) != 0)
+    return false;  // gone since the folder was read
   data = WIN32_FIND_DATAA{};
   data.dwFileAttributes = facts.attributes;
   data.ftCreationTime = facts.creation;
@@ -75,8 +79,10 @@ HANDLE Files::FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* findData) {
 
   auto search = std::make_shared<FileSearch>();
   search->hostFolder = where.host;
+  search->folderFd = open(where.host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (search->folderFd < 0) return Fail(Win32ErrorFromErrno(errno), INVALID_HANDLE_VALUE);
   std::vector<FolderEntry> entries;
-  if (int failure = ReadFolder(codePage_, where.host, entries))
+  if (int failure = ReadFolderAt(codePage_, search->folderFd, entries))
     return Fail(Win32ErrorFromErrno(failure), INVALID_HANDLE_VALUE);
   if (!where.longPath.components.empty()) {
     search->parentHostFolder = where.host.substr(0, where.host.rfind('/'));
@@ -87,7 +93,8 @@ HANDLE Files::FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* findData) {
         (!entry.shortName.empty() && MatchesFileNamePattern(codePage_, pattern, entry.shortName)))
       search->matches.push_back(std::move(entry));
   }
-  if (!NextMatch(image_, *search, *findData)) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+  if (!NextMatch(image_, *search, *findData))
+    return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
   SetLastError(ERROR_SUCCESS);
   return AddHandle(std::move(search));
 }

@@ -18,7 +18,9 @@ namespace {
 constexpr DWORD kCreationAttributeBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY;
 
-std::shared_ptr<OpenFile> FileOf(HANDLE file) { return LookUpHandleAs<OpenFile>(file); }
+std::shared_ptr<OpenFile> FileOf(HANDLE file) {
+  return LookUpHandleAs<OpenFile>(file);
+}
 
 }  // namespace
 
@@ -73,8 +75,8 @@ HANDLE Files::CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
     if (result != 0) return Fail(Win32ErrorFromErrno(errno), INVALID_HANDLE_VALUE);
   }
   if (creating && (flagsAndAttributes & kCreationAttributeBits))
-    WriteFileAttributes(target.host, flagsAndAttributes & (kCreationAttributeBits |
-                                                           FILE_ATTRIBUTE_ARCHIVE));
+    WriteFileAttributes(target.host,
+                        flagsAndAttributes & (kCreationAttributeBits | FILE_ATTRIBUTE_ARCHIVE));
   HANDLE handle = AddHandle(std::move(file));
   const bool opensOld = creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS;
   SetLastError(!creating && opensOld ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
@@ -99,8 +101,8 @@ BOOL Files::ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* byte
   return TRUE;
 }
 
-BOOL Files::WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite,
-                      DWORD* bytesWritten, void*) {
+BOOL Files::WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten,
+                      void*) {
   if (bytesWritten) *bytesWritten = 0;
   auto file = FileOf(handle);
   if (!file) return FALSE;
@@ -108,8 +110,7 @@ BOOL Files::WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite,
   if (!buffer && bytesToWrite) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   DWORD total = 0;
   while (total < bytesToWrite) {
-    ssize_t count = write(file->fd, static_cast<const char*>(buffer) + total,
-                          bytesToWrite - total);
+    ssize_t count = write(file->fd, static_cast<const char*>(buffer) + total, bytesToWrite - total);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
       if (bytesWritten) *bytesWritten = total;
@@ -139,9 +140,9 @@ BOOL Files::SetFilePointerEx(HANDLE handle, LARGE_INTEGER distance, LARGE_INTEGE
 
 DWORD Files::SetFilePointer(HANDLE handle, LONG distance, LONG* distanceHigh, DWORD moveMethod) {
   LARGE_INTEGER move, position;
-  move.QuadPart = distanceHigh ? (static_cast<LONGLONG>(*distanceHigh) << 32) |
-                                     static_cast<DWORD>(distance)
-                               : distance;
+  move.QuadPart = distanceHigh
+                      ? (static_cast<LONGLONG>(*distanceHigh) << 32) | static_cast<DWORD>(distance)
+                      : distance;
   if (!SetFilePointerEx(handle, move, &position, moveMethod)) return INVALID_SET_FILE_POINTER;
   if (distanceHigh) {
     *distanceHigh = static_cast<LONG>(position.QuadPart >> 32);

@@ -33,8 +33,7 @@ std::string Files::CurrentDirectory() const {
   return currentDirectory_;
 }
 
-DWORD Files::Resolve(LPCSTR path, FinalLink finalLink, ResolvedPath& resolved,
-                     std::string* full) {
+DWORD Files::Resolve(LPCSTR path, FinalLink finalLink, ResolvedPath& resolved, std::string* full) {
   if (!path) return ERROR_INVALID_PARAMETER;
   std::string fullPath;
   if (DWORD error = MakeFullPath(codePage_, path, CurrentDirectory(), fullPath)) return error;
@@ -68,14 +67,14 @@ DWORD Files::GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD bufferLen
 
 DWORD Files::GetLongPathNameA(LPCSTR shortPath, LPSTR longPath, DWORD bufferLength) {
   ResolvedPath resolved;
-  if (DWORD error = Resolve(shortPath, FinalLink::Follow, resolved, nullptr)) return Fail(error, 0u);
+  if (DWORD error = Resolve(shortPath, FinalLink::Follow, resolved, nullptr))
+    return Fail(error, 0u);
   if (!resolved.exists) return Fail(ERROR_FILE_NOT_FOUND, 0u);
   SetLastError(ERROR_SUCCESS);
   return CopyOutText(resolved.longPath.Text(), longPath, bufferLength);
 }
 
-DWORD Files::GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer,
-                              LPSTR* filePart) {
+DWORD Files::GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
   if (!fileName) return Fail(ERROR_INVALID_PARAMETER, 0u);
   std::string full;
   if (DWORD error = MakeFullPath(codePage_, fileName, CurrentDirectory(), full))
@@ -96,7 +95,8 @@ DWORD Files::GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
 BOOL Files::SetCurrentDirectoryA(LPCSTR pathName) {
   ResolvedPath resolved;
   std::string full;
-  if (DWORD error = Resolve(pathName, FinalLink::Follow, resolved, &full)) return Fail(error, FALSE);
+  if (DWORD error = Resolve(pathName, FinalLink::Follow, resolved, &full))
+    return Fail(error, FALSE);
   if (!resolved.exists) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   if (!S_ISDIR(resolved.info.st_mode)) return Fail(ERROR_DIRECTORY, FALSE);
   if (full.size() > 3 && full.back() == '\\') full.pop_back();

@@ -15,9 +15,13 @@ namespace platform {
 
 namespace {
 
-bool IsLink(const ResolvedPath& path) { return S_ISLNK(path.info.st_mode); }
+bool IsLink(const ResolvedPath& path) {
+  return S_ISLNK(path.info.st_mode);
+}
 
-bool IsFolder(const ResolvedPath& path) { return S_ISDIR(path.info.st_mode); }
+bool IsFolder(const ResolvedPath& path) {
+  return S_ISDIR(path.info.st_mode);
+}
 
 bool SameObject(const ResolvedPath& a, const ResolvedPath& b) {
   return a.exists && b.exists && a.info.st_dev == b.info.st_dev && a.info.st_ino == b.info.st_ino;
@@ -31,8 +35,7 @@ DWORD Files::GetFileAttributesA(LPCSTR fileName) {
   return data.dwFileAttributes;
 }
 
-BOOL Files::GetFileAttributesExA(LPCSTR fileName, GET_FILEEX_INFO_LEVELS level,
-                                 void* information) {
+BOOL Files::GetFileAttributesExA(LPCSTR fileName, GET_FILEEX_INFO_LEVELS level, void* information) {
   if (level != GetFileExInfoStandard || !information) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   ResolvedPath target;
   if (DWORD error = Resolve(fileName, FinalLink::Keep, target, nullptr)) return Fail(error, FALSE);
@@ -173,8 +176,8 @@ BOOL Files::CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfEx
   std::vector<char> block(1 << 16);
   DWORD count = 0;
   BOOL ok = TRUE;
-  while (ok && (ok = ReadFile(from, block.data(), static_cast<DWORD>(block.size()), &count,
-                              nullptr)) &&
+  while (ok &&
+         (ok = ReadFile(from, block.data(), static_cast<DWORD>(block.size()), &count, nullptr)) &&
          count > 0) {
     ok = WriteFile(to, block.data(), count, nullptr, nullptr);
   }

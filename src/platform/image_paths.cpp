@@ -1,6 +1,8 @@
 #include "platform/image_paths.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,8 +17,8 @@ namespace {
 
 // The real name in hostFolder that the Windows name stands for: an exact match first, then
 // a case-insensitive one, then a short name.
-bool FindEntryName(const CodePage& codePage, const std::string& hostFolder,
-                   const std::string& name, std::string& actual) {
+bool FindEntryName(const CodePage& codePage, const std::string& hostFolder, const std::string& name,
+                   std::string& actual) {
   struct stat info;
   if (lstat((hostFolder + "/" + name).c_str(), &info) == 0) {
     actual = name;
@@ -44,19 +46,34 @@ bool FindEntryName(const CodePage& codePage, const std::string& hostFolder,
 
 int ReadFolder(const CodePage& codePage, const std::string& hostFolder,
                std::vector<FolderEntry>& entries) {
-  DIR* folder = opendir(hostFolder.c_str());
-  if (!folder) return errno;
-  std::vector<std::string> names;
+  int folderFd = open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd < 0) return errno;
+  int error = ReadFolderAt(codePage, folderFd, entries);
+  close(folderFd);
+  return error;
+}
+
+int ReadFolderAt(const CodePage& codePage, int folderFd, std::vector<FolderEntry>& entries) {
+  int readFd = dup(folderFd);
+  DIR* folder = readFd < 0 ? nullptr : fdopendir(readFd);
+  if (!folder) {
+    int error = errno;
+    if (readFd >= 0) close(readFd);
+    return error;
+  }
+  rewinddir(folder);
+  // Each name with its lower-cased form, so that sorting lower-cases every name once.
+  std::vector<std::pair<std::string, std::string>> keyed;
   while (dirent* entry = readdir(folder)) {
     std::string_view name(entry->d_name);
     if (name == "." || name == "..") continue;
-    if (IsValidFileName(codePage, name)) names.emplace_back(name);
+    if (IsValidFileName(codePage, name)) keyed.emplace_back(codePage.Lower(name), name);
   }
   closedir(folder);
-  std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
-    int order = codePage.CompareNoCase(a, b);
-    return order != 0 ? order < 0 : a < b;
-  });
+  std::sort(keyed.begin(), keyed.end());
+  std::vector<std::string> names;
+  names.reserve(keyed.size());
+  for (auto& [key, name] : keyed) names.push_back(std::move(name));
   std::vector<std::string> shortNames = GenerateShortNames(codePage, names);
   entries.clear();
   entries.reserve(names.size());
@@ -102,9 +119,8 @@ DWORD ResolvePath(const MachineImage& image, const CodePage& codePage, const Dri
         if (!last) return ERROR_PATH_NOT_FOUND;
         struct stat target;
         // A dangling link is a missing file; one that leads out of the drives is refused.
-        return stat(resolved.host.c_str(), &target) != 0 && errno == ENOENT
-                   ? ERROR_FILE_NOT_FOUND
-                   : ERROR_ACCESS_DENIED;
+        return stat(resolved.host.c_str(), &target) != 0 && errno == ENOENT ? ERROR_FILE_NOT_FOUND
+                                                                            : ERROR_ACCESS_DENIED;
       }
       if (stat(resolved.host.c_str(), &resolved.info) != 0) return ERROR_PATH_NOT_FOUND;
     }

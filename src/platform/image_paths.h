@@ -23,15 +23,17 @@ struct FolderEntry {
 // short names. Returns 0 or the errno of the failure.
 int ReadFolder(const CodePage& codePage, const std::string& hostFolder,
                std::vector<FolderEntry>& entries);
+// The same for a folder open as folderFd, which stays open.
+int ReadFolderAt(const CodePage& codePage, int folderFd, std::vector<FolderEntry>& entries);
 
 // Whether a symbolic link at the end of the path is passed through or is the object itself.
 enum class FinalLink { Follow, Keep };
 
 struct ResolvedPath {
-  std::string host;                   // where the object is, or would be created
-  DrivePath longPath;                 // the path with every existing component's real name
+  std::string host;    // where the object is, or would be created
+  DrivePath longPath;  // the path with every existing component's real name
   bool exists = false;
-  struct stat info {};                // of the object (of the link itself with FinalLink::Keep)
+  struct stat info {};  // of the object (of the link itself with FinalLink::Keep)
 };
 
 // ERROR_SUCCESS when every folder on the way exists (the last component may be missing:

@@ -8,9 +8,13 @@ namespace {
 thread_local DWORD lastError = ERROR_SUCCESS;
 }
 
-DWORD GetLastError() { return lastError; }
+DWORD GetLastError() {
+  return lastError;
+}
 
-void SetLastError(DWORD error) { lastError = error; }
+void SetLastError(DWORD error) {
+  lastError = error;
+}
 
 DWORD Win32ErrorFromErrno(int error) {
   switch (error) {

@@ -24,10 +24,15 @@ struct OpenFile : KernelObject {
 };
 
 struct FileSearch : KernelObject {
+  int folderFd = -1;
   std::string hostFolder;
   std::string parentHostFolder;  // for ".."
   std::vector<FolderEntry> matches;
   std::size_t next = 0;
+
+  ~FileSearch() override {
+    if (folderFd >= 0) close(folderFd);
+  }
 };
 
 // Copies text and its terminating zero into a caller's buffer with the Win32 length rules:

@@ -61,8 +61,7 @@ DWORD SharedRightsOf(DWORD access) {
   return rights;
 }
 
-int ShareModes::Register(dev_t device, ino_t inode, DWORD access, DWORD share,
-                         DWORD& error) const {
+int ShareModes::Register(dev_t device, ino_t inode, DWORD access, DWORD share, DWORD& error) const {
   int fd = open(lockFile_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) {
     error = Win32ErrorFromErrno(errno);

@@ -42,7 +42,7 @@ std::string Head(const CodePage& codePage, const std::string& text, std::size_t 
 
 unsigned Checksum(const CodePage& codePage, std::string_view name) {
   std::uint32_t hash = 2166136261u;
-  for (unsigned char c : codePage.Lower(name)) hash = (hash ^ c) * 16777619u;
+  for (unsigned char c : name) hash = (hash ^ codePage.LowerByte(c)) * 16777619u;
   return (hash ^ (hash >> 16)) & 0xFFFF;
 }
 
@@ -67,6 +67,7 @@ std::vector<std::string> GenerateShortNames(const CodePage& codePage,
                                             const std::vector<std::string>& names) {
   std::vector<std::string> shortNames(names.size());
   std::unordered_set<std::string> taken;  // upper-cased
+  taken.reserve(names.size() * 2);
   std::vector<std::size_t> pending;
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (IsValidShortName(names[i])) {
@@ -76,9 +77,10 @@ std::vector<std::string> GenerateShortNames(const CodePage& codePage,
       pending.push_back(i);
     }
   }
+  std::vector<std::string> keys(names.size());
+  for (std::size_t index : pending) keys[index] = codePage.Lower(names[index]);
   std::sort(pending.begin(), pending.end(), [&](std::size_t a, std::size_t b) {
-    int order = codePage.CompareNoCase(names[a], names[b]);
-    return order != 0 ? order < 0 : names[a] < names[b];
+    return keys[a] != keys[b] ? keys[a] < keys[b] : names[a] < names[b];
   });
 
   for (std::size_t index : pending) {
@@ -87,8 +89,9 @@ std::vector<std::string> GenerateShortNames(const CodePage& codePage,
     while (!trimmed.empty() && trimmed.front() == '.') trimmed.remove_prefix(1);
     std::size_t dot = trimmed.rfind('.');
     std::string base = CleanPart(codePage, trimmed.substr(0, dot));
-    std::string extension =
-        dot == std::string_view::npos ? "" : Head(codePage, CleanPart(codePage, trimmed.substr(dot + 1)), 3);
+    std::string extension = dot == std::string_view::npos
+                                ? ""
+                                : Head(codePage, CleanPart(codePage, trimmed.substr(dot + 1)), 3);
     if (base.empty()) base = "_";
     std::string suffix = extension.empty() ? "" : "." + extension;
 
@@ -102,7 +105,8 @@ std::vector<std::string> GenerateShortNames(const CodePage& codePage,
     for (int n = 1; chosen.empty(); ++n) {
       std::string number = "~" + std::to_string(n);
       std::size_t room = 8 - 4 - number.size();  // two characters until ~9, then fewer
-      std::string candidate = Head(codePage, base, std::min<std::size_t>(room, 2)) + hex + number + suffix;
+      std::string candidate =
+          Head(codePage, base, std::min<std::size_t>(room, 2)) + hex + number + suffix;
       if (!taken.count(candidate)) chosen = candidate;
     }
     taken.insert(chosen);

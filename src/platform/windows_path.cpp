@@ -6,7 +6,9 @@ namespace platform {
 
 namespace {
 
-bool IsDriveLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+bool IsDriveLetter(char c) {
+  return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
 
 bool HasDrive(std::string_view path) {
   return path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':';
@@ -63,7 +65,8 @@ std::string DrivePath::Text() const {
   return text;
 }
 
-DWORD MakeFullPath(const CodePage& codePage, std::string_view input, std::string_view currentDirectory, std::string& full) {
+DWORD MakeFullPath(const CodePage& codePage, std::string_view input,
+                   std::string_view currentDirectory, std::string& full) {
   std::string path(input);
   for (char& c : path) {
     if (c == '/') c = '\\';
@@ -82,8 +85,8 @@ DWORD MakeFullPath(const CodePage& codePage, std::string_view input, std::string
   if (HasDrive(path)) {
     result.drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
     rest = std::string_view(path).substr(2);
-    bool sameDrive = HasDrive(current) && std::toupper(static_cast<unsigned char>(current[0])) ==
-                                              result.drive;
+    bool sameDrive =
+        HasDrive(current) && std::toupper(static_cast<unsigned char>(current[0])) == result.drive;
     // "C:name" is relative to the current folder when it is on that drive.
     if (!rest.starts_with("\\") && sameDrive) base = SplitComponents(codePage, current.substr(2));
   } else {
@@ -104,8 +107,8 @@ bool IsValidFileName(const CodePage& codePage, std::string_view name) {
   for (std::size_t i = 0; i < name.size();) {
     std::size_t length = codePage.CharLength(name, i);
     unsigned char c = static_cast<unsigned char>(name[i]);
-    if (length == 1 && (c < 0x20 || std::string_view("<>:\"/\\|?*").find(name[i]) !=
-                                        std::string_view::npos))
+    if (length == 1 &&
+        (c < 0x20 || std::string_view("<>:\"/\\|?*").find(name[i]) != std::string_view::npos))
       return false;
     i += length;
   }

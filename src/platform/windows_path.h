@@ -24,7 +24,8 @@ struct DrivePath {
 // slashes become backslashes, repeated separators collapse, "." and ".." are resolved without
 // ever rising above the drive root, and trailing dots and blanks of a component are dropped.
 // "\\server\share" paths are kept as they are. Returns ERROR_SUCCESS or ERROR_INVALID_NAME.
-DWORD MakeFullPath(const CodePage& codePage, std::string_view path, std::string_view currentDirectory, std::string& full);
+DWORD MakeFullPath(const CodePage& codePage, std::string_view path,
+                   std::string_view currentDirectory, std::string& full);
 
 // Splits a full drive path. ERROR_BAD_NETPATH for "\\server" paths, ERROR_INVALID_NAME for
 // characters a Windows name may not hold, ERROR_FILENAME_EXCED_RANGE past MAX_PATH.

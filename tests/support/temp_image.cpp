@@ -43,8 +43,8 @@ void TempImage::WriteFile(const std::string& windowsPath, const std::string& con
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE) << windowsPath << " error " << GetLastError();
   DWORD written = 0;
-  EXPECT_TRUE(Files().WriteFile(file, content.data(), static_cast<DWORD>(content.size()),
-                                &written, nullptr));
+  EXPECT_TRUE(Files().WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
+                                nullptr));
   EXPECT_EQ(written, content.size());
   CloseHandle(file);
 }

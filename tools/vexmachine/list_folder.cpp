@@ -4,8 +4,8 @@
 
 namespace vexmachine {
 
-bool ListFolder(platform::Files& files, const std::string& folder, bool recursive,
-                std::FILE* out, ListingTotals& totals) {
+bool ListFolder(platform::Files& files, const std::string& folder, bool recursive, std::FILE* out,
+                ListingTotals& totals) {
   using namespace platform;
   std::string base = folder;
   if (!base.empty() && base.back() != '\\') base += '\\';

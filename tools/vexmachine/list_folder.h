@@ -16,7 +16,7 @@ struct ListingTotals {
 // Writes the full Windows path of every entry under folder, one a line; with recursive,
 // descends into sub-folders but never through reparse points. False when the folder cannot
 // be listed.
-bool ListFolder(platform::Files& files, const std::string& folder, bool recursive,
-                std::FILE* out, ListingTotals& totals);
+bool ListFolder(platform::Files& files, const std::string& folder, bool recursive, std::FILE* out,
+                ListingTotals& totals);
 
 }  // namespace vexmachine

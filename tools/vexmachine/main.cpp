@@ -64,9 +64,9 @@ int Path(const std::vector<std::string>& args) {
   }
   if (form != "--short" && form != "--long") return Usage();
   char buffer[platform::MAX_PATH * 4];
-  platform::DWORD length =
-      form == "--short" ? files.GetShortPathNameA(args[1].c_str(), buffer, sizeof buffer)
-                        : files.GetLongPathNameA(args[1].c_str(), buffer, sizeof buffer);
+  platform::DWORD length = form == "--short"
+                               ? files.GetShortPathNameA(args[1].c_str(), buffer, sizeof buffer)
+                               : files.GetLongPathNameA(args[1].c_str(), buffer, sizeof buffer);
   if (length == 0 || length >= sizeof buffer) {
     std::fprintf(stderr, "vexmachine: %s: not found (error %u)\n", args[1].c_str(),
                  platform::GetLastError());

@@ -1,0 +1,120 @@
+// Finding objects of an image by Windows path: letter case, short names, links and "..".
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/last_error.h"
+#include "support/temp_image.h"
+
+namespace platform {
+namespace {
+
+using testing_support::TempImage;
+
+std::string ShortPath(Files& files, const std::string& path) {
+  char buffer[MAX_PATH];
+  DWORD length = files.GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  return length > 0 && length < sizeof buffer ? buffer : "error " + std::to_string(GetLastError());
+}
+
+std::string LongPath(Files& files, const std::string& path) {
+  char buffer[MAX_PATH];
+  DWORD length = files.GetLongPathNameA(path.c_str(), buffer, sizeof buffer);
+  return length > 0 && length < sizeof buffer ? buffer : "error " + std::to_string(GetLastError());
+}
+
+TEST(PathResolution, NamesMatchWithoutRegardToCase) {
+  TempImage image;
+  image.WriteHostFile("Program Files/Vendor/App.EXE", "program");
+  EXPECT_EQ(image.ReadFile("c:\\PROGRAM FILES\\vendor\\app.exe"), "program");
+  EXPECT_EQ(LongPath(image.Files(), "c:\\program files\\VENDOR\\app.exe"),
+            "C:\\Program Files\\Vendor\\App.EXE");
+  EXPECT_EQ(image.Files().GetFileAttributesA("C:\\Program Files\\Nobody\\x.exe"),
+            INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(image.Files().GetFileAttributesA("C:\\Program Files\\Vendor\\none.exe"),
+            INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(image.Files().GetFileAttributesA("Q:\\x"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST(PathResolution, ShortNamesWorkBothWaysIncludingCollisions) {
+  TempImage image;
+  image.WriteHostFile("Program Files/Spyware Remover Deluxe/readme.txt", "1");
+  image.WriteHostFile("Program Files/Spyware Removal Kit/readme.txt", "2");
+  Files& files = image.Files();
+  // "Spyware Removal Kit" sorts first, so it gets ~1.
+  EXPECT_EQ(ShortPath(files, "C:\\Program Files\\Spyware Removal Kit\\readme.txt"),
+            "C:\\PROGRA~1\\SPYWAR~1\\readme.txt");
+  EXPECT_EQ(ShortPath(files, "C:\\Program Files\\Spyware Remover Deluxe"),
+            "C:\\PROGRA~1\\SPYWAR~2");
+  EXPECT_EQ(LongPath(files, "c:\\progra~1\\spywar~2\\README.TXT"),
+            "C:\\Program Files\\Spyware Remover Deluxe\\readme.txt");
+  EXPECT_EQ(image.ReadFile("C:\\PROGRA~1\\SPYWAR~1\\readme.txt"), "2");
+  EXPECT_EQ(ShortPath(files, "C:\\Program Files\\Missing"), "error 2");
+}
+
+TEST(PathResolution, LinksOutOfTheDrivesAreNotFollowed) {
+  TempImage image;
+  std::string outside = image.Root() + "/outside";
+  std::filesystem::create_directories(outside);
+  { std::ofstream(outside + "/secret.txt") << "host data"; }
+  image.WriteHostFile("inside/file.txt", "image data");
+  ASSERT_EQ(symlink(outside.c_str(), image.HostPath("escape").c_str()), 0);
+  ASSERT_EQ(symlink((outside + "/secret.txt").c_str(), image.HostPath("secret.txt").c_str()), 0);
+  ASSERT_EQ(symlink(image.HostPath("inside").c_str(), image.HostPath("alias").c_str()), 0);
+  Files& files = image.Files();
+
+  EXPECT_EQ(files.CreateFileA("C:\\escape\\secret.txt", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(
+      files.CreateFileA("C:\\secret.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
+      INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(files.HostPathOf("C:\\escape\\secret.txt"));
+  // A link inside the drives leads where it points; the link itself is a reparse point.
+  EXPECT_EQ(image.ReadFile("C:\\alias\\file.txt"), "image data");
+  DWORD attributes = files.GetFileAttributesA("C:\\escape");
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_FALSE(attributes & FILE_ATTRIBUTE_DIRECTORY);  // what lies outside is not looked at
+  EXPECT_EQ(files.GetFileAttributesA("C:\\alias"),
+            FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY);
+  // Removing the links leaves their targets alone.
+  EXPECT_TRUE(files.RemoveDirectoryA("C:\\alias"));
+  EXPECT_TRUE(files.DeleteFileA("C:\\secret.txt"));
+  EXPECT_TRUE(std::filesystem::exists(outside + "/secret.txt"));
+  EXPECT_EQ(image.ReadFile("C:\\inside\\file.txt"), "image data");
+}
+
+TEST(PathResolution, CurrentFolderAndFullPaths) {
+  TempImage image;
+  image.WriteHostFile("WINDOWS/system32/x.dll", "x");
+  Files& files = image.Files();
+  ASSERT_TRUE(files.SetCurrentDirectoryA("c:\\windows\\"));
+  char buffer[MAX_PATH];
+  ASSERT_GT(files.GetCurrentDirectoryA(sizeof buffer, buffer), 0u);
+  EXPECT_STREQ(buffer, "C:\\windows");
+  EXPECT_EQ(image.ReadFile("system32\\x.dll"), "x");
+  EXPECT_EQ(image.ReadFile("..\\..\\..\\WINDOWS\\system32\\x.dll"), "x");
+
+  LPSTR filePart = nullptr;
+  DWORD length = files.GetFullPathNameA("system32\\x.dll", sizeof buffer, buffer, &filePart);
+  EXPECT_EQ(length, std::strlen("C:\\windows\\system32\\x.dll"));
+  EXPECT_STREQ(buffer, "C:\\windows\\system32\\x.dll");
+  ASSERT_NE(filePart, nullptr);
+  EXPECT_STREQ(filePart, "x.dll");
+  // A buffer that is too small asks for the size with the terminating zero.
+  EXPECT_EQ(files.GetFullPathNameA("system32\\x.dll", 5, buffer, nullptr), length + 1);
+
+  EXPECT_FALSE(files.SetCurrentDirectoryA("C:\\WINDOWS\\system32\\x.dll"));
+  EXPECT_EQ(GetLastError(), ERROR_DIRECTORY);
+}
+
+}  // namespace
+}  // namespace platform
