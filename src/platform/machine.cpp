@@ -4,10 +4,14 @@
 
 namespace platform {
 
-Machine::Machine(MachineImage image)
-    : image_(std::move(image)), codePage_(1252), files_(image_, codePage_) {
-  mkdir(image_.ObjectsFolder().c_str(), 0777);  // run-time objects live here
-}
+Machine::Machine(MachineImage image, std::unique_ptr<Registry> registry)
+    : image_(std::move(image)),
+      registry_(std::move(registry)),
+      system_(std::make_unique<System>(*registry_)),
+      codePage_(system_->GetACP()),
+      files_(std::make_unique<Files>(image_, codePage_, [this](const std::string& name) {
+        return system_->EnvironmentVariable(name);
+      })) {}
 
 std::unique_ptr<Machine> Machine::Open(const std::string& root, std::string* error) {
   auto image = MachineImage::At(root);
@@ -15,7 +19,14 @@ std::unique_ptr<Machine> Machine::Open(const std::string& root, std::string* err
     if (error) *error = "not a machine image (no drives folder): " + root;
     return nullptr;
   }
-  return std::make_unique<Machine>(std::move(*image));
+  mkdir(image->ObjectsFolder().c_str(), 0777);  // run-time objects live here
+  std::string problem;
+  auto registry = Registry::Open(image->RegistryFile(), 1252, &problem);
+  if (!registry) {
+    if (error) *error = "cannot open the registry of " + root + ": " + problem;
+    return nullptr;
+  }
+  return std::unique_ptr<Machine>(new Machine(std::move(*image), std::move(registry)));
 }
 
 std::unique_ptr<Machine> Machine::OfThisProcess(std::string* error) {
@@ -26,7 +37,7 @@ std::unique_ptr<Machine> Machine::OfThisProcess(std::string* error) {
                " or run a program installed in an image";
     return nullptr;
   }
-  return std::make_unique<Machine>(std::move(*image));
+  return Open(image->Root(), error);
 }
 
 }  // namespace platform

@@ -8,26 +8,33 @@
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/machine_image.h"
+#include "platform/registry.h"
+#include "platform/system.h"
 
 namespace platform {
 
 class Machine {
  public:
-  // The machine of the image at root; null with a message in error when it is not an image.
+  // The machine of the image at root; null with a message in error when it is not an image
+  // or its registry cannot be opened.
   static std::unique_ptr<Machine> Open(const std::string& root, std::string* error = nullptr);
   // The machine of this process (VEXMARL_MACHINE, or the image holding the executable).
   static std::unique_ptr<Machine> OfThisProcess(std::string* error = nullptr);
 
-  explicit Machine(MachineImage image);
-
   const MachineImage& Image() const { return image_; }
   const CodePage& Code() const { return codePage_; }
-  Files& files() { return files_; }
+  Files& files() { return *files_; }
+  Registry& registry() { return *registry_; }
+  System& system() { return *system_; }
 
  private:
+  Machine(MachineImage image, std::unique_ptr<Registry> registry);
+
   MachineImage image_;
+  std::unique_ptr<Registry> registry_;
+  std::unique_ptr<System> system_;
   CodePage codePage_;
-  Files files_;
+  std::unique_ptr<Files> files_;
 };
 
 }  // namespace platform

@@ -1,4 +1,5 @@
-// Making a new machine image with the folders of a Windows XP system.
+// Making a new machine image: the folders and registry of a chosen Windows system, and the
+// system programs every image has.
 #pragma once
 
 #include <string>
@@ -6,7 +7,10 @@
 namespace vexmachine {
 
 struct ImageOptions {
+  std::string os = "xp";
   std::string user = "User";
+  unsigned codePage = 1252;
+  std::string programsFolder;  // where the regedit program to install lies
 };
 
 // Creates the image at root, which must not exist yet or be an empty folder. Returns an

@@ -4,7 +4,13 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
 #include "create_image.h"
+#include "foundation/os_identity.h"
 #include "list_folder.h"
 #include "platform/last_error.h"
 #include "platform/machine.h"
@@ -12,9 +18,12 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vexmachine create IMAGE [--user NAME]\n"
+    "usage: vexmachine create IMAGE [--os NAME] [--user NAME] [--code-page N]\n"
+    "       vexmachine info IMAGE\n"
     "       vexmachine path IMAGE WINPATH [--short|--long]\n"
-    "       vexmachine dir IMAGE WINPATH [--recursive]\n";
+    "       vexmachine dir IMAGE WINPATH [--recursive]\n"
+    "       vexmachine regedit IMAGE ARGS...\n"
+    "       vexmachine deny IMAGE KEY | vexmachine allow IMAGE KEY\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -28,16 +37,30 @@ std::unique_ptr<platform::Machine> OpenImage(const std::string& root) {
   return machine;
 }
 
+// The folder of this program, where the system programs for new images were built too.
+std::string ProgramsFolder() {
+  std::error_code error;
+  auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : self.parent_path().string();
+}
+
 int Create(const std::vector<std::string>& args) {
   if (args.empty()) return Usage();
   vexmachine::ImageOptions options;
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--user" && i + 1 < args.size()) {
       options.user = args[++i];
+    } else if (args[i] == "--os" && i + 1 < args.size()) {
+      options.os = args[++i];
+    } else if (args[i] == "--code-page" && i + 1 < args.size()) {
+      char* end = nullptr;
+      options.codePage = static_cast<unsigned>(std::strtoul(args[++i].c_str(), &end, 10));
+      if (*end || options.codePage == 0) return Usage();
     } else {
       return Usage();
     }
   }
+  options.programsFolder = ProgramsFolder();
   std::string error = vexmachine::CreateImage(args[0], options);
   if (!error.empty()) {
     std::fprintf(stderr, "vexmachine: %s\n", error.c_str());
@@ -93,6 +116,72 @@ int Dir(const std::vector<std::string>& args) {
   return 0;
 }
 
+int Info(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage();
+  auto machine = OpenImage(args[0]);
+  if (!machine) return 1;
+  platform::System& system = machine->system();
+  std::string servicePack;
+  std::string identifier = foundation::OsIdentifier(system, servicePack);
+  foundation::OsVersionName name;
+  foundation::GetOsVersionName(system, name);
+  char temp[platform::MAX_PATH];
+  if (machine->files().GetTempPathA(sizeof temp, temp) >= sizeof temp) temp[0] = '\0';
+  std::printf("os-identifier\t%s\n", identifier.c_str());
+  std::printf("service-pack-text\t%s\n", servicePack.c_str());
+  std::printf("os-name\t%s\n", name.name.c_str());
+  std::printf("os-code\t%d\n", name.code);
+  std::printf("user\t%s\n", system.UserName().value_or("").c_str());
+  std::printf("code-page\t%u\n", system.GetACP());
+  std::printf("temp\t%s\n", temp);
+  for (int folder : {2, 6, 7, 11, 16, 24, 26, 33, 36, 37, 38, 40, 43}) {
+    char path[platform::MAX_PATH];
+    if (system.SHGetFolderPathA(nullptr, folder, nullptr, 0, path) != platform::S_OK)
+      path[0] = '\0';
+    std::printf("folder\t%d\t%s\n", folder, path);
+  }
+  return 0;
+}
+
+int Restrict(const std::vector<std::string>& args, bool restricted) {
+  if (args.size() != 2) return Usage();
+  auto machine = OpenImage(args[0]);
+  if (!machine) return 1;
+  std::size_t cut = args[1].find('\\');
+  platform::HKEY root = platform::RootKeyFromName(args[1].substr(0, cut));
+  std::string path = cut == std::string::npos ? "" : args[1].substr(cut + 1);
+  platform::LONG status =
+      root ? machine->registry().SetKeyRestriction(root, path.c_str(), restricted) : 1010;
+  if (status != 0) {
+    std::fprintf(stderr, "vexmachine: %s: error %d\n", args[1].c_str(), status);
+    return 1;
+  }
+  return 0;
+}
+
+// Runs the image's own registry editor with the arguments given.
+int Regedit(const std::vector<std::string>& args) {
+  if (args.size() < 2) return Usage();
+  auto machine = OpenImage(args[0]);
+  if (!machine) return 1;
+  std::string windows = machine->system().WindowsDirectory() + "\\regedit.exe";
+  auto program = machine->files().HostPathOf(windows);
+  if (!program || !std::filesystem::exists(*program)) {
+    std::fprintf(stderr, "vexmachine: the image has no %s\n", windows.c_str());
+    return 1;
+  }
+  std::string root = machine->Image().Root();
+  machine.reset();
+  setenv(platform::kMachineVariable, root.c_str(), 1);
+  std::vector<char*> argv{program->data()};
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  for (std::string& arg : rest) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  execv(program->c_str(), argv.data());
+  std::fprintf(stderr, "vexmachine: cannot run %s\n", program->c_str());
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,5 +191,9 @@ int main(int argc, char** argv) {
   if (command == "create") return Create(args);
   if (command == "path") return Path(args);
   if (command == "dir") return Dir(args);
+  if (command == "info") return Info(args);
+  if (command == "regedit") return Regedit(args);
+  if (command == "deny") return Restrict(args, true);
+  if (command == "allow") return Restrict(args, false);
   return Usage();
 }

@@ -1,0 +1,93 @@
+// The registry's storage: one SQLite database in WAL mode that every process of an image
+// shares. Keys are rows with a parent, the name as written and its lower-cased form; values
+// belong to a key and keep their creation order.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+using KeyId = std::int64_t;
+
+inline constexpr KeyId kLocalMachineKey = 1;
+inline constexpr KeyId kUsersKey = 2;
+
+struct KeyRow {
+  KeyId id = 0;
+  std::string name;
+  bool restricted = false;
+  std::int64_t written = 0;  // FILETIME of the last change
+};
+
+struct ValueRow {
+  std::string name;
+  std::uint32_t type = 0;
+  std::string data;
+};
+
+class RegistryStore {
+ public:
+  // Opens (and on first use creates) the database. The code page that folds key and value
+  // names is fixed when the database is created; codePage is used only then.
+  static std::unique_ptr<RegistryStore> Open(const std::string& file, unsigned codePage,
+                                             std::string* error);
+  ~RegistryStore();
+  RegistryStore(const RegistryStore&) = delete;
+  RegistryStore& operator=(const RegistryStore&) = delete;
+
+  unsigned CodePageNumber() const { return codePage_; }
+
+  // Every call below takes the store's lock; a transaction holds it across calls of the
+  // thread that began it. Writes outside a transaction commit at once.
+  std::recursive_mutex& Lock() { return lock_; }
+  bool Begin();  // BEGIN IMMEDIATE, or a nested level
+  bool Commit();
+  void Rollback();
+
+  std::optional<KeyRow> Key(KeyId id);
+  std::optional<KeyRow> Child(KeyId parent, const std::string& lowerName);
+  std::optional<KeyId> AddChild(KeyId parent, const std::string& name, const std::string& lower,
+                                std::int64_t now);
+  std::vector<KeyRow> Children(KeyId parent);  // in lower-cased name order
+  std::optional<KeyRow> ChildAt(KeyId parent, std::int64_t index);
+  std::int64_t ChildCount(KeyId parent);
+  bool RemoveKey(KeyId id);
+  bool SetRestricted(KeyId id, bool restricted);
+  bool Touch(KeyId id, std::int64_t now);
+
+  std::optional<ValueRow> Value(KeyId key, const std::string& lowerName);
+  std::optional<ValueRow> ValueAt(KeyId key, std::int64_t index);
+  std::vector<ValueRow> Values(KeyId key);
+  bool SetValue(KeyId key, const std::string& name, const std::string& lower, std::uint32_t type,
+                const std::string& data);
+  bool RemoveValue(KeyId key, const std::string& lowerName);  // false when there was none
+
+  // Longest name and data of the values, and the longest sub key name.
+  struct Sizes {
+    std::int64_t subKeys = 0, longestSubKey = 0, values = 0, longestValueName = 0, longestData = 0;
+  };
+  Sizes Measure(KeyId key);
+
+  std::string LastError() const;
+
+ private:
+  RegistryStore(sqlite3* database, unsigned codePage) : database_(database), codePage_(codePage) {}
+  sqlite3_stmt* Statement(const char* sql);
+  bool Execute(const char* sql);
+
+  sqlite3* database_;
+  unsigned codePage_;
+  std::recursive_mutex lock_;  // guards database_, statements_ and depth_
+  std::map<const char*, sqlite3_stmt*> statements_;
+  int depth_ = 0;  // nesting of Begin
+};
+
+}  // namespace platform

@@ -1,0 +1,88 @@
+// regedit.exe of a machine image: imports and exports registry-editor text.
+//   regedit [/s | /si] FILE       import FILE (silently with /s or /si)
+//   regedit /e FILE [KEY]         export KEY (or the whole registry) to FILE
+//   regedit /a FILE [KEY]         the same with the "REGEDIT4" banner
+// FILE is a path of the machine (relative to the current folder).
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/machine.h"
+#include "registry_io.h"
+
+namespace {
+
+using namespace platform;
+
+bool ReadWholeFile(Files& files, const std::string& path, std::string& text) {
+  HANDLE file = files.CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char block[65536];
+  DWORD count = 0;
+  bool ok = true;
+  while ((ok = files.ReadFile(file, block, sizeof block, &count, nullptr)) && count > 0)
+    text.append(block, count);
+  CloseHandle(file);
+  return ok;
+}
+
+bool WriteWholeFile(Files& files, const std::string& path, const std::string& text) {
+  HANDLE file = files.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = files.WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == text.size();
+}
+
+int Usage() {
+  std::fputs("usage: regedit [/s] FILE | regedit /e FILE [KEY] | regedit /a FILE [KEY]\n", stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return Usage();
+  std::string error;
+  auto machine = Machine::OfThisProcess(&error);
+  if (!machine) {
+    std::fprintf(stderr, "regedit: %s\n", error.c_str());
+    return 1;
+  }
+  std::string option = args[0];
+  for (char& c : option) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (option == "/e" || option == "-e" || option == "/a" || option == "-a") {
+    if (args.size() < 2 || args.size() > 3) return Usage();
+    std::string text;
+    if (!regedit::ExportRegistryText(machine->registry(), args.size() == 3 ? args[2] : "",
+                                     option[1] == 'a', text, error)) {
+      std::fprintf(stderr, "regedit: cannot export: %s\n", error.c_str());
+      return 1;
+    }
+    if (!WriteWholeFile(machine->files(), args[1], text)) {
+      std::fprintf(stderr, "regedit: cannot write %s (error %u)\n", args[1].c_str(),
+                   GetLastError());
+      return 1;
+    }
+    return 0;
+  }
+  bool silent = option == "/s" || option == "-s" || option == "/si" || option == "-si";
+  if (silent ? args.size() != 2 : args.size() != 1) return Usage();
+  const std::string& file = args.back();
+  std::string text;
+  if (!ReadWholeFile(machine->files(), file, text)) {
+    std::fprintf(stderr, "regedit: cannot open %s (error %u)\n", file.c_str(), GetLastError());
+    return 1;
+  }
+  if (!regedit::ImportRegistryText(machine->registry(), text, error)) {
+    std::fprintf(stderr, "regedit: cannot import %s: %s\n", file.c_str(), error.c_str());
+    return 1;
+  }
+  if (!silent)
+    std::printf("The keys and values in %s have been entered into the registry.\n", file.c_str());
+  return 0;
+}

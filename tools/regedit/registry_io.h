@@ -1,0 +1,19 @@
+// Importing registry-editor text into the registry and exporting keys as such text.
+#pragma once
+
+#include <string>
+
+#include "platform/registry.h"
+
+namespace regedit {
+
+// Applies every change of the text as one transaction: all of them or, on any failure,
+// none. False with a message in error.
+bool ImportRegistryText(platform::Registry& registry, const std::string& text, std::string& error);
+
+// The text of a key and everything below it ("HKEY_LOCAL_MACHINE\SOFTWARE\x"), or of the
+// whole registry when keyName is empty. banner4 chooses the "REGEDIT4" banner.
+bool ExportRegistryText(platform::Registry& registry, const std::string& keyName, bool banner4,
+                        std::string& text, std::string& error);
+
+}  // namespace regedit
