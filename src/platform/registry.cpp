@@ -71,6 +71,10 @@ struct Registry::OpenKey : KernelObject {
   // have the machine's classes key beneath the user's, whose sub keys show as well.
   std::vector<KeyId> layers;
   bool emptyRoot = false;  // a root that holds nothing
+  // For a root whose key is missing (a user's key not made yet): where creating under it
+  // makes that key first.
+  KeyId missingBase = 0;
+  std::vector<std::string> missingPath;
   bool restricted = false;
   REGSAM access = KEY_ALL_ACCESS;
 };
@@ -116,8 +120,11 @@ std::optional<KeyId> Registry::SystemKey() {
 }
 
 std::optional<KeyRow> Registry::ChildOf(KeyId parent, const std::string& name) {
-  std::string lower = Lower(name);
-  if (lower == "currentcontrolset" && parent == SystemKey()) {
+  return store_->Child(parent, Lower(ActualName(parent, name)));
+}
+
+std::string Registry::ActualName(KeyId parent, const std::string& name) {
+  if (Lower(name) == "currentcontrolset" && parent == SystemKey()) {
     // CurrentControlSet is the control set that SYSTEM\Select\Current names.
     DWORD current = 1;
     if (auto select = store_->Child(parent, "select")) {
@@ -126,13 +133,14 @@ std::optional<KeyRow> Registry::ChildOf(KeyId parent, const std::string& name) {
         std::memcpy(&current, value->data.data(), 4);
     }
     char actual[32];
-    std::snprintf(actual, sizeof actual, "controlset%03u", current);
-    lower = actual;
+    std::snprintf(actual, sizeof actual, "ControlSet%03u", current);
+    return actual;
   }
-  return store_->Child(parent, lower);
+  return name;
 }
 
-std::vector<KeyId> Registry::RootLayers(HKEY key, bool& empty) {
+std::vector<KeyId> Registry::RootLayers(HKEY key, bool& empty, KeyId& missingBase,
+                                        std::vector<std::string>& missingPath) {
   empty = false;
   auto walk = [&](KeyId from, std::initializer_list<const char*> path) -> std::optional<KeyId> {
     for (const char* part : path) {
@@ -148,6 +156,8 @@ std::vector<KeyId> Registry::RootLayers(HKEY key, bool& empty) {
     auto user = store_->Child(kUsersKey, Lower(CurrentUserKeyName()));
     if (user) return {user->id};
     empty = true;
+    missingBase = kUsersKey;
+    missingPath = {CurrentUserKeyName()};
     return {};
   }
   if (key == HKEY_CLASSES_ROOT) {
@@ -157,6 +167,10 @@ std::vector<KeyId> Registry::RootLayers(HKEY key, bool& empty) {
     }
     if (auto classes = walk(kLocalMachineKey, {"SOFTWARE", "Classes"})) layers.push_back(*classes);
     empty = layers.empty();
+    if (empty) {
+      missingBase = kLocalMachineKey;
+      missingPath = {"SOFTWARE", "Classes"};
+    }
     return layers;
   }
   if (key == HKEY_CURRENT_CONFIG) {
@@ -172,7 +186,7 @@ std::shared_ptr<Registry::OpenKey> Registry::Resolve(HKEY key, LONG& status) {
   status = ERROR_SUCCESS;
   if (IsPredefined(key)) {
     auto root = std::make_shared<OpenKey>();
-    root->layers = RootLayers(key, root->emptyRoot);
+    root->layers = RootLayers(key, root->emptyRoot, root->missingBase, root->missingPath);
     if (!root->layers.empty()) {
       auto row = store_->Key(root->layers[0]);
       root->restricted = row && row->restricted;
@@ -210,8 +224,15 @@ LONG Registry::Walk(const OpenKey& from, LPCSTR subKey, bool create, OpenKey& ta
     i += length;
   }
   if (!part.empty()) parts.push_back(std::move(part));
-  if (from.emptyRoot && from.layers.empty())
-    return parts.empty() ? ERROR_SUCCESS : (create ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+  if (from.layers.empty()) {
+    if (parts.empty()) return ERROR_SUCCESS;
+    if (!create) return ERROR_FILE_NOT_FOUND;
+    if (from.missingBase == 0) return ERROR_ACCESS_DENIED;
+    // Make the root's own key first, then go on below it.
+    target.layers = {from.missingBase};
+    std::vector<std::string> path = from.missingPath;
+    parts.insert(parts.begin(), path.begin(), path.end());
+  }
 
   for (const std::string& name : parts) {
     std::vector<KeyId> next;
@@ -226,7 +247,8 @@ LONG Registry::Walk(const OpenKey& from, LPCSTR subKey, bool create, OpenKey& ta
       if (!create) return ERROR_FILE_NOT_FOUND;
       if (target.restricted) return ERROR_ACCESS_DENIED;
       if (name.size() > 255) return ERROR_INVALID_PARAMETER;
-      auto id = store_->AddChild(target.layers[0], name, Lower(name), Now());
+      std::string actual = ActualName(target.layers[0], name);
+      auto id = store_->AddChild(target.layers[0], actual, Lower(actual), Now());
       if (!id) return ERROR_ACCESS_DENIED;
       store_->Touch(target.layers[0], Now());
       next.push_back(*id);

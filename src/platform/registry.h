@@ -124,8 +124,11 @@ class Registry {
   explicit Registry(std::unique_ptr<RegistryStore> store);
 
   std::shared_ptr<OpenKey> Resolve(HKEY key, LONG& status);
-  std::vector<KeyId> RootLayers(HKEY key, bool& empty);
+  std::vector<KeyId> RootLayers(HKEY key, bool& empty, KeyId& missingBase,
+                                std::vector<std::string>& missingPath);
   std::optional<KeyRow> ChildOf(KeyId parent, const std::string& name);
+  // The stored name a key name stands for: CurrentControlSet is the control set in use.
+  std::string ActualName(KeyId parent, const std::string& name);
   LONG Walk(const OpenKey& from, LPCSTR subKey, bool create, OpenKey& target, bool& created);
   HKEY AddKeyHandle(std::shared_ptr<OpenKey> key);
   std::string Lower(const std::string& text) const { return codePage_.Lower(text); }

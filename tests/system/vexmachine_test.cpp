@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
 
 #include "support/temp_image.h"
 
@@ -64,6 +68,101 @@ TEST_F(VexmachineTest, TranslatesPathsAndListsFolders) {
       << listing;
   Run("path '" + folder_ + "' 'C:\\'", &status);
   EXPECT_EQ(status, 1);  // not an image
+}
+
+std::map<std::string, std::string> InfoLines(const std::string& output) {
+  std::map<std::string, std::string> lines;
+  std::istringstream stream(output);
+  for (std::string line; std::getline(stream, line);) {
+    std::size_t tab = line.find('\t');
+    lines[line.substr(0, tab)] +=
+        (lines.count(line.substr(0, tab)) ? "|" : "") + line.substr(tab + 1);
+  }
+  return lines;
+}
+
+TEST_F(VexmachineTest, InfoIdentifiesEachSystem) {
+  struct Expected {
+    const char* os;
+    const char* identifier;
+    const char* servicePack;
+    const char* name;
+    const char* code;
+  } expectations[] = {
+      {"98", "OS_WIN98", "", "Windows 98", "4"},
+      {"me", "OS_MILLENIUM", "", "Windows ME", "7"},
+      {"vista", "OS_WINNT", "", "unknown Windows version", "0"},
+      {"7", "Win XP", "Service Pack 1", "unknown Windows version", "0"},
+      {"xp", "Win XP", "Service Pack 2", "Windows XP", "104"},
+  };
+  for (const Expected& expected : expectations) {
+    std::string image = folder_ + "/" + expected.os;
+    int status = -1;
+    Run("create '" + image + "' --os " + expected.os + " --user Bob", &status);
+    ASSERT_EQ(status, 0) << expected.os;
+    auto info = InfoLines(Run("info '" + image + "'", &status));
+    EXPECT_EQ(info["os-identifier"], expected.identifier) << expected.os;
+    EXPECT_EQ(info["service-pack-text"], expected.servicePack) << expected.os;
+    EXPECT_EQ(info["os-name"], expected.name) << expected.os;
+    EXPECT_EQ(info["os-code"], expected.code) << expected.os;
+    EXPECT_EQ(info["user"], "Bob");
+    EXPECT_EQ(info["code-page"], "1252");
+  }
+  auto xp = InfoLines(Run("info '" + folder_ + "/xp'", nullptr));
+  EXPECT_EQ(xp["temp"], "C:\\Documents and Settings\\Bob\\Local Settings\\Temp\\");
+  EXPECT_NE(xp["folder"].find("7\tC:\\Documents and Settings\\Bob\\Start Menu\\Programs\\Startup|"),
+            std::string::npos)
+      << xp["folder"];
+  EXPECT_NE(xp["folder"].find(
+                "24\tC:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup|"),
+            std::string::npos);
+  EXPECT_TRUE(fs::is_directory(
+      folder_ + "/xp/drives/C/Documents and Settings/Bob/Start Menu/Programs/Startup"));
+  auto old = InfoLines(Run("info '" + folder_ + "/98'", nullptr));
+  EXPECT_EQ(old["temp"], "C:\\WINDOWS\\TEMP\\");
+  EXPECT_NE(old["folder"].find("24\t|"), std::string::npos);  // Windows 98 has no common startup
+  EXPECT_TRUE(fs::is_regular_file(folder_ + "/98/drives/C/WINDOWS/HOSTS"));
+}
+
+TEST_F(VexmachineTest, RegistryEditorRestoresBackupsAndRestrictionsHold) {
+  int status = -1;
+  Run("create '" + image_ + "' --code-page 932", &status);
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(InfoLines(Run("info '" + image_ + "'", &status))["code-page"], "932");
+  {
+    std::ofstream backup(image_ + "/drives/C/backup.reg", std::ios::binary);
+    backup << "Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+              "\"Helper\" = \"C:\\\\Program Files\\\\Helper\\\\helper.exe\"\r\n";
+  }
+  std::string output = Run("regedit '" + image_ + "' /si 'C:\\backup.reg'", &status);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_EQ(output, "");  // silent
+  Run("regedit '" + image_ +
+          "' /e 'C:\\run.reg' "
+          "'HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run'",
+      &status);
+  ASSERT_EQ(status, 0);
+  std::ifstream exported(image_ + "/drives/C/run.reg", std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(exported)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("\"Helper\"=\"C:\\\\Program Files\\\\Helper\\\\helper.exe\"\r\n"),
+            std::string::npos)
+      << text;
+
+  Run("deny '" + image_ +
+          "' 'HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run'",
+      &status);
+  ASSERT_EQ(status, 0);
+  {
+    std::ofstream blocked(image_ + "/drives/C/blocked.reg", std::ios::binary);
+    blocked << "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
+               "\"Bad\"=\"x\"\n";
+  }
+  output = Run("regedit '" + image_ + "' /s 'C:\\blocked.reg'", &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(output.find("error 5"), std::string::npos) << output;
+  Run("deny '" + image_ + "' 'HKEY_LOCAL_MACHINE\\NoSuchKey'", &status);
+  EXPECT_EQ(status, 1);
 }
 
 }  // namespace
