@@ -6,6 +6,7 @@
 
 #include "platform/handles.h"
 #include "platform/last_error.h"
+#include "platform/windows_path.h"
 
 namespace platform {
 
@@ -78,6 +79,25 @@ struct Registry::OpenKey : KernelObject {
   bool restricted = false;
   REGSAM access = KEY_ALL_ACCESS;
 };
+
+std::vector<RegistryValue> ReadKeyValues(Registry& registry, HKEY key) {
+  std::vector<RegistryValue> values;
+  for (DWORD index = 0;; ++index) {
+    char name[16384];
+    DWORD nameLength = sizeof name, type = 0, size = 0;
+    if (registry.RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
+      break;
+    std::string data(size, '\0');
+    nameLength = sizeof name;
+    if (registry.RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
+                               reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+      break;
+    data.resize(size);
+    values.push_back({name, type, std::move(data)});
+  }
+  return values;
+}
 
 HKEY RootKeyFromName(const std::string& name) {
   for (std::uintptr_t i = 0; i < 7; ++i) {
@@ -210,20 +230,7 @@ LONG Registry::Walk(const OpenKey& from, LPCSTR subKey, bool create, OpenKey& ta
   target.restricted = from.restricted;
   std::string path = subKey ? subKey : "";
   if (!path.empty() && path[0] == '\\') return ERROR_BAD_PATHNAME;
-  // Components are cut at backslashes that are not the second byte of a character.
-  std::vector<std::string> parts;
-  std::string part;
-  for (std::size_t i = 0; i < path.size();) {
-    std::size_t length = codePage_.CharLength(path, i);
-    if (length == 1 && path[i] == '\\') {
-      if (!part.empty()) parts.push_back(std::move(part));
-      part.clear();
-    } else {
-      part.append(path, i, length);
-    }
-    i += length;
-  }
-  if (!part.empty()) parts.push_back(std::move(part));
+  std::vector<std::string> parts = SplitAtBackslashes(codePage_, path);
   if (from.layers.empty()) {
     if (parts.empty()) return ERROR_SUCCESS;
     if (!create) return ERROR_FILE_NOT_FOUND;
@@ -432,37 +439,38 @@ LONG Registry::RegQueryInfoKeyA(HKEY key, LPSTR keyClass, DWORD* classLength, DW
   return ERROR_SUCCESS;
 }
 
-LONG Registry::RegDeleteKeyA(HKEY key, LPCSTR subKey) {
+LONG Registry::FindDeletable(HKEY key, LPCSTR subKey, KeyId& found) {
   LONG status;
   auto from = Resolve(key, status);
   if (!from) return status;
-  Transaction transaction(*this);
-  if (!transaction.Started()) return ERROR_ACCESS_DENIED;
   OpenKey target;
   bool created;
   if (LONG error = Walk(*from, subKey, false, target, created)) return error;
+  // The stored roots themselves cannot go.
   if (target.layers.empty() || target.layers[0] == kLocalMachineKey ||
       target.layers[0] == kUsersKey || target.restricted)
     return ERROR_ACCESS_DENIED;
-  if (store_->ChildCount(target.layers[0]) > 0) return ERROR_ACCESS_DENIED;
-  if (!store_->RemoveKey(target.layers[0]) || !transaction.Commit()) return ERROR_ACCESS_DENIED;
+  found = target.layers[0];
+  return ERROR_SUCCESS;
+}
+
+LONG Registry::RegDeleteKeyA(HKEY key, LPCSTR subKey) {
+  Transaction transaction(*this);
+  if (!transaction.Started()) return ERROR_ACCESS_DENIED;
+  KeyId target;
+  if (LONG error = FindDeletable(key, subKey, target)) return error;
+  if (store_->ChildCount(target) > 0) return ERROR_ACCESS_DENIED;
+  if (!store_->RemoveKey(target) || !transaction.Commit()) return ERROR_ACCESS_DENIED;
   return ERROR_SUCCESS;
 }
 
 LONG Registry::SHDeleteKeyA(HKEY key, LPCSTR subKey) {
-  LONG status;
-  auto from = Resolve(key, status);
-  if (!from) return status;
   Transaction transaction(*this);
   if (!transaction.Started()) return ERROR_ACCESS_DENIED;
-  OpenKey target;
-  bool created;
-  if (LONG error = Walk(*from, subKey, false, target, created)) return error;
-  if (target.layers.empty() || target.layers[0] == kLocalMachineKey ||
-      target.layers[0] == kUsersKey)
-    return ERROR_ACCESS_DENIED;
+  KeyId target;
+  if (LONG error = FindDeletable(key, subKey, target)) return error;
   // Collect the tree first, so that a restricted key anywhere leaves all of it in place.
-  std::vector<KeyId> tree{target.layers[0]};
+  std::vector<KeyId> tree{target};
   for (std::size_t i = 0; i < tree.size(); ++i) {
     auto row = store_->Key(tree[i]);
     if (!row || row->restricted) return ERROR_ACCESS_DENIED;

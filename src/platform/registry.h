@@ -131,6 +131,8 @@ class Registry {
   std::string ActualName(KeyId parent, const std::string& name);
   LONG Walk(const OpenKey& from, LPCSTR subKey, bool create, OpenKey& target, bool& created);
   HKEY AddKeyHandle(std::shared_ptr<OpenKey> key);
+  // The key that a delete names, when it may be deleted.
+  LONG FindDeletable(HKEY key, LPCSTR subKey, KeyId& found);
   std::string Lower(const std::string& text) const { return codePage_.Lower(text); }
   std::optional<KeyId> SystemKey();
 
@@ -139,6 +141,15 @@ class Registry {
   std::mutex userLock_;  // guards currentUser_
   std::optional<std::string> currentUser_;
 };
+
+struct RegistryValue {
+  std::string name;
+  DWORD type = REG_NONE;
+  std::string data;
+};
+
+// Every value of an open key in order, read with RegEnumValueA.
+std::vector<RegistryValue> ReadKeyValues(Registry& registry, HKEY key);
 
 // Splits "HKEY_LOCAL_MACHINE\a\b" into its root and the rest; the root name is compared
 // exactly. Null when the text does not start with one of the seven root names.

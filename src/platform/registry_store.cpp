@@ -34,10 +34,6 @@ std::string Text(sqlite3_stmt* statement, int column) {
   return bytes ? std::string(static_cast<const char*>(bytes), size) : std::string();
 }
 
-void BindText(sqlite3_stmt* statement, int index, const std::string& text) {
-  sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
 KeyRow ReadKey(sqlite3_stmt* statement) {
   return KeyRow{sqlite3_column_int64(statement, 0), Text(statement, 1),
                 sqlite3_column_int(statement, 2) != 0, sqlite3_column_int64(statement, 3)};
@@ -49,15 +45,46 @@ ValueRow ReadValue(sqlite3_stmt* statement) {
                   Text(statement, 2)};
 }
 
-// Resets a statement when the query that used it is done.
-struct Reset {
-  sqlite3_stmt* statement;
-  ~Reset() {
-    if (statement) {
-      sqlite3_reset(statement);
-      sqlite3_clear_bindings(statement);
+// Value data is bound as bytes, names as text.
+struct Blob {
+  const std::string& bytes;
+};
+
+// One use of a prepared statement: bound on construction, reset when it goes out of scope.
+class Query {
+ public:
+  template <typename... Args>
+  explicit Query(sqlite3_stmt* statement, const Args&... args) : statement_(statement) {
+    int index = 0;
+    if (statement_) (Bind(++index, args), ...);
+  }
+  ~Query() {
+    if (statement_) {
+      sqlite3_reset(statement_);
+      sqlite3_clear_bindings(statement_);
     }
   }
+  Query(const Query&) = delete;
+  Query& operator=(const Query&) = delete;
+
+  bool Row() { return statement_ && sqlite3_step(statement_) == SQLITE_ROW; }
+  bool Done() { return statement_ && sqlite3_step(statement_) == SQLITE_DONE; }
+  sqlite3_stmt* Statement() const { return statement_; }
+
+ private:
+  void Bind(int index, std::int64_t value) { sqlite3_bind_int64(statement_, index, value); }
+  void Bind(int index, std::uint32_t value) { sqlite3_bind_int64(statement_, index, value); }
+  void Bind(int index, bool value) { sqlite3_bind_int(statement_, index, value ? 1 : 0); }
+  void Bind(int index, const std::string& text) {
+    sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
+                      SQLITE_TRANSIENT);
+  }
+  void Bind(int index, const Blob& blob) {
+    sqlite3_bind_blob(statement_, index, blob.bytes.data(), static_cast<int>(blob.bytes.size()),
+                      SQLITE_TRANSIENT);
+  }
+
+  sqlite3_stmt* statement_;
 };
 
 }  // namespace
@@ -151,137 +178,90 @@ void RegistryStore::Rollback() {
 
 std::optional<KeyRow> RegistryStore::Key(KeyId id) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement = Statement("SELECT id, name, restricted, written FROM keys WHERE id=?");
-  Reset reset{statement};
-  if (!statement) return std::nullopt;
-  sqlite3_bind_int64(statement, 1, id);
-  if (sqlite3_step(statement) != SQLITE_ROW) return std::nullopt;
-  return ReadKey(statement);
+  Query query(Statement("SELECT id, name, restricted, written FROM keys WHERE id=?"), id);
+  return query.Row() ? std::optional(ReadKey(query.Statement())) : std::nullopt;
 }
 
 std::optional<KeyRow> RegistryStore::Child(KeyId parent, const std::string& lowerName) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement =
-      Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? AND lower=?");
-  Reset reset{statement};
-  if (!statement) return std::nullopt;
-  sqlite3_bind_int64(statement, 1, parent);
-  BindText(statement, 2, lowerName);
-  if (sqlite3_step(statement) != SQLITE_ROW) return std::nullopt;
-  return ReadKey(statement);
+  Query query(
+      Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? AND lower=?"),
+      parent, lowerName);
+  return query.Row() ? std::optional(ReadKey(query.Statement())) : std::nullopt;
 }
 
 std::optional<KeyId> RegistryStore::AddChild(KeyId parent, const std::string& name,
                                              const std::string& lower, std::int64_t now) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement =
-      Statement("INSERT INTO keys(parent, name, lower, written) VALUES(?, ?, ?, ?)");
-  Reset reset{statement};
-  if (!statement) return std::nullopt;
-  sqlite3_bind_int64(statement, 1, parent);
-  BindText(statement, 2, name);
-  BindText(statement, 3, lower);
-  sqlite3_bind_int64(statement, 4, now);
-  if (sqlite3_step(statement) != SQLITE_DONE) return std::nullopt;
+  Query query(Statement("INSERT INTO keys(parent, name, lower, written) VALUES(?, ?, ?, ?)"),
+              parent, name, lower, now);
+  if (!query.Done()) return std::nullopt;
   return sqlite3_last_insert_rowid(database_);
 }
 
 std::vector<KeyRow> RegistryStore::Children(KeyId parent) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement =
-      Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? ORDER BY lower");
-  Reset reset{statement};
+  Query query(
+      Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? ORDER BY lower"),
+      parent);
   std::vector<KeyRow> rows;
-  if (!statement) return rows;
-  sqlite3_bind_int64(statement, 1, parent);
-  while (sqlite3_step(statement) == SQLITE_ROW) rows.push_back(ReadKey(statement));
+  while (query.Row()) rows.push_back(ReadKey(query.Statement()));
   return rows;
 }
 
 std::optional<KeyRow> RegistryStore::ChildAt(KeyId parent, std::int64_t index) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement = Statement(
-      "SELECT id, name, restricted, written FROM keys WHERE parent=? ORDER BY lower "
-      "LIMIT 1 OFFSET ?");
-  Reset reset{statement};
-  if (!statement) return std::nullopt;
-  sqlite3_bind_int64(statement, 1, parent);
-  sqlite3_bind_int64(statement, 2, index);
-  if (sqlite3_step(statement) != SQLITE_ROW) return std::nullopt;
-  return ReadKey(statement);
+  Query query(Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? "
+                        "ORDER BY lower LIMIT 1 OFFSET ?"),
+              parent, index);
+  return query.Row() ? std::optional(ReadKey(query.Statement())) : std::nullopt;
 }
 
 std::int64_t RegistryStore::ChildCount(KeyId parent) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement = Statement("SELECT count(*) FROM keys WHERE parent=?");
-  Reset reset{statement};
-  if (!statement) return 0;
-  sqlite3_bind_int64(statement, 1, parent);
-  return sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : 0;
+  Query query(Statement("SELECT count(*) FROM keys WHERE parent=?"), parent);
+  return query.Row() ? sqlite3_column_int64(query.Statement(), 0) : 0;
 }
 
 bool RegistryStore::RemoveKey(KeyId id) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* values = Statement("DELETE FROM vals WHERE key=?");
-  sqlite3_stmt* key = Statement("DELETE FROM keys WHERE id=?");
-  Reset resetValues{values}, resetKey{key};
-  if (!values || !key) return false;
-  sqlite3_bind_int64(values, 1, id);
-  sqlite3_bind_int64(key, 1, id);
-  return sqlite3_step(values) == SQLITE_DONE && sqlite3_step(key) == SQLITE_DONE;
+  Query values(Statement("DELETE FROM vals WHERE key=?"), id);
+  Query key(Statement("DELETE FROM keys WHERE id=?"), id);
+  return values.Done() && key.Done();
 }
 
 bool RegistryStore::SetRestricted(KeyId id, bool restricted) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement = Statement("UPDATE keys SET restricted=? WHERE id=?");
-  Reset reset{statement};
-  if (!statement) return false;
-  sqlite3_bind_int(statement, 1, restricted ? 1 : 0);
-  sqlite3_bind_int64(statement, 2, id);
-  return sqlite3_step(statement) == SQLITE_DONE && sqlite3_changes(database_) == 1;
+  Query query(Statement("UPDATE keys SET restricted=? WHERE id=?"), restricted, id);
+  return query.Done() && sqlite3_changes(database_) == 1;
 }
 
 bool RegistryStore::Touch(KeyId id, std::int64_t now) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement = Statement("UPDATE keys SET written=? WHERE id=?");
-  Reset reset{statement};
-  if (!statement) return false;
-  sqlite3_bind_int64(statement, 1, now);
-  sqlite3_bind_int64(statement, 2, id);
-  return sqlite3_step(statement) == SQLITE_DONE;
+  Query query(Statement("UPDATE keys SET written=? WHERE id=?"), now, id);
+  return query.Done();
 }
 
 std::optional<ValueRow> RegistryStore::Value(KeyId key, const std::string& lowerName) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement = Statement("SELECT name, type, data FROM vals WHERE key=? AND lower=?");
-  Reset reset{statement};
-  if (!statement) return std::nullopt;
-  sqlite3_bind_int64(statement, 1, key);
-  BindText(statement, 2, lowerName);
-  if (sqlite3_step(statement) != SQLITE_ROW) return std::nullopt;
-  return ReadValue(statement);
+  Query query(Statement("SELECT name, type, data FROM vals WHERE key=? AND lower=?"), key,
+              lowerName);
+  return query.Row() ? std::optional(ReadValue(query.Statement())) : std::nullopt;
 }
 
 std::optional<ValueRow> RegistryStore::ValueAt(KeyId key, std::int64_t index) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement =
-      Statement("SELECT name, type, data FROM vals WHERE key=? ORDER BY seq LIMIT 1 OFFSET ?");
-  Reset reset{statement};
-  if (!statement) return std::nullopt;
-  sqlite3_bind_int64(statement, 1, key);
-  sqlite3_bind_int64(statement, 2, index);
-  if (sqlite3_step(statement) != SQLITE_ROW) return std::nullopt;
-  return ReadValue(statement);
+  Query query(
+      Statement("SELECT name, type, data FROM vals WHERE key=? ORDER BY seq LIMIT 1 OFFSET ?"), key,
+      index);
+  return query.Row() ? std::optional(ReadValue(query.Statement())) : std::nullopt;
 }
 
 std::vector<ValueRow> RegistryStore::Values(KeyId key) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement = Statement("SELECT name, type, data FROM vals WHERE key=? ORDER BY seq");
-  Reset reset{statement};
+  Query query(Statement("SELECT name, type, data FROM vals WHERE key=? ORDER BY seq"), key);
   std::vector<ValueRow> rows;
-  if (!statement) return rows;
-  sqlite3_bind_int64(statement, 1, key);
-  while (sqlite3_step(statement) == SQLITE_ROW) rows.push_back(ReadValue(statement));
+  while (query.Row()) rows.push_back(ReadValue(query.Statement()));
   return rows;
 }
 
@@ -289,61 +269,42 @@ bool RegistryStore::SetValue(KeyId key, const std::string& name, const std::stri
                              std::uint32_t type, const std::string& data) {
   std::lock_guard guard(lock_);
   // An existing value keeps its place in the order; a new one goes last.
-  sqlite3_stmt* update =
-      Statement("UPDATE vals SET name=?, type=?, data=? WHERE key=? AND lower=?");
-  Reset resetUpdate{update};
-  if (!update) return false;
-  BindText(update, 1, name);
-  sqlite3_bind_int64(update, 2, type);
-  sqlite3_bind_blob(update, 3, data.data(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
-  sqlite3_bind_int64(update, 4, key);
-  BindText(update, 5, lower);
-  if (sqlite3_step(update) != SQLITE_DONE) return false;
-  if (sqlite3_changes(database_) > 0) return true;
-  sqlite3_stmt* insert = Statement(
-      "INSERT INTO vals(key, seq, name, lower, type, data) VALUES(?1, "
-      "(SELECT coalesce(max(seq), 0) + 1 FROM vals WHERE key=?1), ?2, ?3, ?4, ?5)");
-  Reset resetInsert{insert};
-  if (!insert) return false;
-  sqlite3_bind_int64(insert, 1, key);
-  BindText(insert, 2, name);
-  BindText(insert, 3, lower);
-  sqlite3_bind_int64(insert, 4, type);
-  sqlite3_bind_blob(insert, 5, data.data(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
-  return sqlite3_step(insert) == SQLITE_DONE;
+  {
+    Query update(Statement("UPDATE vals SET name=?, type=?, data=? WHERE key=? AND lower=?"), name,
+                 type, Blob{data}, key, lower);
+    if (!update.Done()) return false;
+    if (sqlite3_changes(database_) > 0) return true;
+  }
+  Query insert(Statement("INSERT INTO vals(key, seq, name, lower, type, data) VALUES(?1, "
+                         "(SELECT coalesce(max(seq), 0) + 1 FROM vals WHERE key=?1), ?2, ?3, ?4, "
+                         "?5)"),
+               key, name, lower, type, Blob{data});
+  return insert.Done();
 }
 
 bool RegistryStore::RemoveValue(KeyId key, const std::string& lowerName) {
   std::lock_guard guard(lock_);
-  sqlite3_stmt* statement = Statement("DELETE FROM vals WHERE key=? AND lower=?");
-  Reset reset{statement};
-  if (!statement) return false;
-  sqlite3_bind_int64(statement, 1, key);
-  BindText(statement, 2, lowerName);
-  return sqlite3_step(statement) == SQLITE_DONE && sqlite3_changes(database_) > 0;
+  Query query(Statement("DELETE FROM vals WHERE key=? AND lower=?"), key, lowerName);
+  return query.Done() && sqlite3_changes(database_) > 0;
 }
 
 RegistryStore::Sizes RegistryStore::Measure(KeyId key) {
   std::lock_guard guard(lock_);
   Sizes sizes;
-  sqlite3_stmt* keys = Statement(
-      "SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0) FROM keys "
-      "WHERE parent=?");
-  sqlite3_stmt* values = Statement(
-      "SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0), "
-      "coalesce(max(length(data)), 0) FROM vals WHERE key=?");
-  Reset resetKeys{keys}, resetValues{values};
-  if (!keys || !values) return sizes;
-  sqlite3_bind_int64(keys, 1, key);
-  sqlite3_bind_int64(values, 1, key);
-  if (sqlite3_step(keys) == SQLITE_ROW) {
-    sizes.subKeys = sqlite3_column_int64(keys, 0);
-    sizes.longestSubKey = sqlite3_column_int64(keys, 1);
+  Query keys(Statement("SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0) FROM keys "
+                       "WHERE parent=?"),
+             key);
+  Query values(Statement("SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0), "
+                         "coalesce(max(length(data)), 0) FROM vals WHERE key=?"),
+               key);
+  if (keys.Row()) {
+    sizes.subKeys = sqlite3_column_int64(keys.Statement(), 0);
+    sizes.longestSubKey = sqlite3_column_int64(keys.Statement(), 1);
   }
-  if (sqlite3_step(values) == SQLITE_ROW) {
-    sizes.values = sqlite3_column_int64(values, 0);
-    sizes.longestValueName = sqlite3_column_int64(values, 1);
-    sizes.longestData = sqlite3_column_int64(values, 2);
+  if (values.Row()) {
+    sizes.values = sqlite3_column_int64(values.Statement(), 0);
+    sizes.longestValueName = sqlite3_column_int64(values.Statement(), 1);
+    sizes.longestData = sqlite3_column_int64(values.Statement(), 2);
   }
   return sizes;
 }

@@ -265,21 +265,11 @@ std::vector<std::pair<std::string, std::string>> System::EnvironmentBlock() {
                            std::pair{HKEY_CURRENT_USER, kUserEnvironmentKey}}) {
     HKEY opened;
     if (registry_.RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) continue;
-    for (DWORD index = 0;; ++index) {
-      char name[1024];
-      DWORD nameLength = sizeof name, type = 0, size = 0;
-      if (registry_.RegEnumValueA(opened, index, name, &nameLength, nullptr, &type, nullptr,
-                                  &size) != ERROR_SUCCESS)
-        break;
-      std::string data(size, '\0');
-      nameLength = sizeof name;
-      if (registry_.RegEnumValueA(opened, index, name, &nameLength, nullptr, &type,
-                                  reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-        break;
-      if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
-      data = data.substr(0, data.find('\0'));
-      if (type == REG_EXPAND_SZ) data = ExpandWith(data, block);
-      set(name, data, root == HKEY_CURRENT_USER && codePage.EqualNoCase(name, "Path"));
+    for (RegistryValue& value : ReadKeyValues(registry_, opened)) {
+      if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) continue;
+      std::string data = value.data.substr(0, value.data.find('\0'));
+      if (value.type == REG_EXPAND_SZ) data = ExpandWith(data, block);
+      set(value.name, data, root == HKEY_CURRENT_USER && codePage.EqualNoCase(value.name, "Path"));
     }
     registry_.RegCloseKey(opened);
   }

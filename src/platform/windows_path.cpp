@@ -14,8 +14,9 @@ bool HasDrive(std::string_view path) {
   return path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':';
 }
 
-// Splits at backslashes, stepping over double-byte characters whose second byte may be one.
-std::vector<std::string> SplitComponents(const CodePage& codePage, std::string_view text) {
+}  // namespace
+
+std::vector<std::string> SplitAtBackslashes(const CodePage& codePage, std::string_view text) {
   std::vector<std::string> parts;
   std::string part;
   for (std::size_t i = 0; i < text.size();) {
@@ -31,6 +32,8 @@ std::vector<std::string> SplitComponents(const CodePage& codePage, std::string_v
   if (!part.empty()) parts.push_back(std::move(part));
   return parts;
 }
+
+namespace {
 
 // True when the text ends in a backslash that is not the second byte of a character.
 bool EndsWithSeparator(const CodePage& codePage, std::string_view text) {
@@ -88,15 +91,16 @@ DWORD MakeFullPath(const CodePage& codePage, std::string_view input,
     bool sameDrive =
         HasDrive(current) && std::toupper(static_cast<unsigned char>(current[0])) == result.drive;
     // "C:name" is relative to the current folder when it is on that drive.
-    if (!rest.starts_with("\\") && sameDrive) base = SplitComponents(codePage, current.substr(2));
+    if (!rest.starts_with("\\") && sameDrive)
+      base = SplitAtBackslashes(codePage, current.substr(2));
   } else {
     if (!HasDrive(current)) return ERROR_INVALID_NAME;
     result.drive = static_cast<char>(std::toupper(static_cast<unsigned char>(current[0])));
     rest = path;
-    if (!rest.starts_with("\\")) base = SplitComponents(codePage, current.substr(2));
+    if (!rest.starts_with("\\")) base = SplitAtBackslashes(codePage, current.substr(2));
   }
   Resolve(result.components, base);
-  Resolve(result.components, SplitComponents(codePage, rest));
+  Resolve(result.components, SplitAtBackslashes(codePage, rest));
   result.trailingSeparator = EndsWithSeparator(codePage, rest) && !result.components.empty();
   full = result.Text();
   return ERROR_SUCCESS;
@@ -120,7 +124,7 @@ DWORD SplitDrivePath(const CodePage& codePage, std::string_view full, DrivePath&
   if (!HasDrive(full) || (full.size() > 2 && full[2] != '\\')) return ERROR_INVALID_NAME;
   if (full.size() >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
   path.drive = static_cast<char>(std::toupper(static_cast<unsigned char>(full[0])));
-  path.components = SplitComponents(codePage, full.substr(2));
+  path.components = SplitAtBackslashes(codePage, full.substr(2));
   path.trailingSeparator = full.size() > 3 && EndsWithSeparator(codePage, full);
   for (const std::string& part : path.components) {
     if (!IsValidFileName(codePage, part)) return ERROR_INVALID_NAME;

@@ -31,6 +31,10 @@ DWORD MakeFullPath(const CodePage& codePage, std::string_view path,
 // characters a Windows name may not hold, ERROR_FILENAME_EXCED_RANGE past MAX_PATH.
 DWORD SplitDrivePath(const CodePage& codePage, std::string_view full, DrivePath& path);
 
+// The non-empty parts of a text between backslashes, stepping over double-byte characters
+// whose second byte may be one.
+std::vector<std::string> SplitAtBackslashes(const CodePage& codePage, std::string_view text);
+
 // True when a single name may exist on a Windows drive.
 bool IsValidFileName(const CodePage& codePage, std::string_view name);
 

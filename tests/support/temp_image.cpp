@@ -1,5 +1,7 @@
 #include "support/temp_image.h"
 
+#include "foundation/whole_file.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -38,32 +40,15 @@ void TempImage::WriteHostFile(const std::string& relative, const std::string& co
 }
 
 void TempImage::WriteFile(const std::string& windowsPath, const std::string& content) {
-  using namespace platform;
-  HANDLE file = Files().CreateFileA(windowsPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << windowsPath << " error " << GetLastError();
-  DWORD written = 0;
-  EXPECT_TRUE(Files().WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
-                                nullptr));
-  EXPECT_EQ(written, content.size());
-  CloseHandle(file);
+  EXPECT_TRUE(foundation::WriteWholeFile(Files(), windowsPath, content))
+      << windowsPath << " error " << platform::GetLastError();
 }
 
 std::string TempImage::ReadFile(const std::string& windowsPath) {
-  using namespace platform;
-  HANDLE file = Files().CreateFileA(windowsPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    ADD_FAILURE() << "cannot open " << windowsPath << " error " << GetLastError();
-    return {};
-  }
-  std::string content;
-  char block[4096];
-  DWORD count = 0;
-  while (Files().ReadFile(file, block, sizeof block, &count, nullptr) && count > 0)
-    content.append(block, count);
-  CloseHandle(file);
-  return content;
+  auto content = foundation::ReadWholeFile(Files(), windowsPath);
+  if (!content)
+    ADD_FAILURE() << "cannot read " << windowsPath << " error " << platform::GetLastError();
+  return content.value_or("");
 }
 
 std::string RunCommand(const std::string& command, int* status) {

@@ -7,35 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "foundation/whole_file.h"
 #include "platform/machine.h"
 #include "registry_io.h"
 
 namespace {
 
 using namespace platform;
-
-bool ReadWholeFile(Files& files, const std::string& path, std::string& text) {
-  HANDLE file = files.CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  char block[65536];
-  DWORD count = 0;
-  bool ok = true;
-  while ((ok = files.ReadFile(file, block, sizeof block, &count, nullptr)) && count > 0)
-    text.append(block, count);
-  CloseHandle(file);
-  return ok;
-}
-
-bool WriteWholeFile(Files& files, const std::string& path, const std::string& text) {
-  HANDLE file = files.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = files.WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == text.size();
-}
 
 int Usage() {
   std::fputs("usage: regedit [/s] FILE | regedit /e FILE [KEY] | regedit /a FILE [KEY]\n", stderr);
@@ -63,7 +41,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "regedit: cannot export: %s\n", error.c_str());
       return 1;
     }
-    if (!WriteWholeFile(machine->files(), args[1], text)) {
+    if (!foundation::WriteWholeFile(machine->files(), args[1], text)) {
       std::fprintf(stderr, "regedit: cannot write %s (error %u)\n", args[1].c_str(),
                    GetLastError());
       return 1;
@@ -73,12 +51,12 @@ int main(int argc, char** argv) {
   bool silent = option == "/s" || option == "-s" || option == "/si" || option == "-si";
   if (silent ? args.size() != 2 : args.size() != 1) return Usage();
   const std::string& file = args.back();
-  std::string text;
-  if (!ReadWholeFile(machine->files(), file, text)) {
+  auto text = foundation::ReadWholeFile(machine->files(), file);
+  if (!text) {
     std::fprintf(stderr, "regedit: cannot open %s (error %u)\n", file.c_str(), GetLastError());
     return 1;
   }
-  if (!regedit::ImportRegistryText(machine->registry(), text, error)) {
+  if (!regedit::ImportRegistryText(machine->registry(), *text, error)) {
     std::fprintf(stderr, "regedit: cannot import %s: %s\n", file.c_str(), error.c_str());
     return 1;
   }

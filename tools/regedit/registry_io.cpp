@@ -46,19 +46,8 @@ LONG Apply(Registry& registry, const RegistryChange& change) {
 
 void ExportTree(Registry& registry, HKEY key, const std::string& path, std::string& text) {
   text += "\r\n[" + path + "]\r\n";
-  for (DWORD index = 0;; ++index) {
-    char name[16384];
-    DWORD nameLength = sizeof name, type = 0, size = 0;
-    if (registry.RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size) !=
-        ERROR_SUCCESS)
-      break;
-    std::string data(size, '\0');
-    nameLength = sizeof name;
-    if (registry.RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
-                               reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-      break;
-    text += FormatValueLine(name, type, data.substr(0, size)) + "\r\n";
-  }
+  for (const RegistryValue& value : ReadKeyValues(registry, key))
+    text += FormatValueLine(value.name, value.type, value.data) + "\r\n";
   for (DWORD index = 0;; ++index) {
     char name[1024];
     if (registry.RegEnumKeyA(key, index, name, sizeof name) != ERROR_SUCCESS) break;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "foundation/folder_path.h"
+#include "foundation/whole_file.h"
 #include "os_profiles.h"
 #include "platform/machine.h"
 
@@ -149,16 +150,6 @@ void WriteIdentity(RegistryWriter& write, const OsProfile& os, const FolderSet& 
              "\"%1\" %*");
 }
 
-bool WriteTextFile(Files& files, const std::string& path, const std::string& text) {
-  HANDLE file = files.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = files.WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == text.size();
-}
-
 // Copies a host program into the image as a Windows program file.
 bool InstallProgram(Files& files, const std::string& hostProgram, const std::string& windowsPath) {
   namespace fs = std::filesystem;
@@ -207,9 +198,10 @@ std::string CreateImage(const std::string& root, const ImageOptions& options) {
   const std::string windows = machine->system().WindowsDirectory();
   const std::string hosts =
       os->nt ? machine->system().SystemDirectory() + "\\drivers\\etc\\hosts" : windows + "\\HOSTS";
-  if (!WriteTextFile(files, hosts,
-                     "# Host names of this machine, one address and name a line.\r\n"
-                     "\r\n127.0.0.1       localhost\r\n"))
+  if (!foundation::WriteWholeFile(files, hosts,
+                                  "# Host names of this machine, one address and name a line.\r\n"
+                                  "\r\n127.0.0.1       localhost\r\n",
+                                  CREATE_NEW))
     return "cannot write " + hosts;
   if (!options.programsFolder.empty() &&
       !InstallProgram(files, options.programsFolder + "/regedit", windows + "\\regedit.exe"))
