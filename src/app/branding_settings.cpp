@@ -22,9 +22,10 @@ constexpr const char* kImageNames[] = {
 };
 
 constexpr const char* kColourNames[] = {
-    "WHITE_RGB",  "BLACK_RGB",  "SOLID_BLUE",  "BUTTON_TEXT_RGB", "FRAME_GRAY", "ORANGE_RGB",
-    "ORANGE_RGB2", "GRAY_RGB",  "SOLID_RED",   "BLUE_RGB",        "BABY_BLUE",  "BABY_BLUE2",
-    "LIGHT_GRAY", "LIGHT_BLUE_GRAY", "HEADER_RGB", "LISTCTRL_INTERIOR_RGB",
+    "WHITE_RGB",  "BLACK_RGB",       "SOLID_BLUE",  "BUTTON_TEXT_RGB",
+    "FRAME_GRAY", "ORANGE_RGB",      "ORANGE_RGB2", "GRAY_RGB",
+    "SOLID_RED",  "BLUE_RGB",        "BABY_BLUE",   "BABY_BLUE2",
+    "LIGHT_GRAY", "LIGHT_BLUE_GRAY", "HEADER_RGB",  "LISTCTRL_INTERIOR_RGB",
 };
 
 static_assert(std::size(kImageNames) == static_cast<int>(BrandImage::Count));
@@ -62,12 +63,12 @@ void BrandingSettings::Load(platform::Files& files, const std::string& programFo
   document.SetDocument(text ? text->c_str() : nullptr);
   if (!document.FindElement(kSettingsRoot)) return;
 
-  std::string* fields[] = {&APPNAME,    &REGISTRYNAME, &EXENAME, &COMPANYNAME, &URLPROD,
-                           &URLFRIEND,  &URLTERMS,     &URLSUPPORT, &URLHELP,  &URLLOGO,
-                           &VENDID,     &LANGID,       &CPID};
-  const char* keys[] = {"APPNAME",  "REGISTRYNAME", "EXENAME",    "COMPANYNAME", "URLPROD",
-                        "URLFRIEND", "URLTERMS",    "URLSUPPORT", "URLHELP",     "URLLOGO",
-                        "VENDID",   "LANGID",       "CPID"};
+  std::string* fields[] = {&APPNAME,   &REGISTRYNAME, &EXENAME,    &COMPANYNAME, &URLPROD,
+                           &URLFRIEND, &URLTERMS,     &URLSUPPORT, &URLHELP,     &URLLOGO,
+                           &VENDID,    &LANGID,       &CPID};
+  const char* keys[] = {"APPNAME",   "REGISTRYNAME", "EXENAME",    "COMPANYNAME", "URLPROD",
+                        "URLFRIEND", "URLTERMS",     "URLSUPPORT", "URLHELP",     "URLLOGO",
+                        "VENDID",    "LANGID",       "CPID"};
   for (std::size_t i = 0; i < std::size(keys); ++i) {
     if (document.FindChildElement(keys[i])) *fields[i] = document.GetChildData();
   }
@@ -77,7 +78,8 @@ void BrandingSettings::Load(platform::Files& files, const std::string& programFo
       document.IntoElement();
       const char* names[] = {"RED", "GREEN", "BLUE"};
       for (int c = 0; c < 3; ++c) {
-        if (document.FindChildElement(names[c])) component[c] = ComponentValue(document.GetChildData());
+        if (document.FindChildElement(names[c]))
+          component[c] = ComponentValue(document.GetChildData());
       }
       document.OutOfElement();
     }
@@ -86,10 +88,11 @@ void BrandingSettings::Load(platform::Files& files, const std::string& programFo
 }
 
 std::string BrandingSettings::Problem() const {
-  if (!fileRead_) return std::string("The file ") + kSettingsFileName + " is missing or cannot be read.";
+  if (!fileRead_)
+    return std::string("The file ") + kSettingsFileName + " is missing or cannot be read.";
   if (APPNAME.empty() || REGISTRYNAME.empty())
-    return std::string("The file ") + kSettingsFileName + " does not name the program: " +
-           kSettingsRoot + " needs APPNAME and REGISTRYNAME.";
+    return std::string("The file ") + kSettingsFileName +
+           " does not name the program: " + kSettingsRoot + " needs APPNAME and REGISTRYNAME.";
   return {};
 }
 

@@ -20,20 +20,49 @@ inline constexpr const char* kSettingsRoot = "HOLLOWMERESETTINGS";
 
 // The skin bitmaps, in the order they are listed in the program folder.
 enum class BrandImage {
-  Flash, Back, MainButtonNormal, MainButtonSelected, MainButtonFocus, PoweredBy, Width,
-  BottomRemine, ButtonSmallOver, ButtonSmallDown, ButtonSmallNormal, StartPageBack,
-  ButtonBackOver, ButtonBackDown, ButtonBackNormal, TopRightLogo, Count
+  Flash,
+  Back,
+  MainButtonNormal,
+  MainButtonSelected,
+  MainButtonFocus,
+  PoweredBy,
+  Width,
+  BottomRemine,
+  ButtonSmallOver,
+  ButtonSmallDown,
+  ButtonSmallNormal,
+  StartPageBack,
+  ButtonBackOver,
+  ButtonBackDown,
+  ButtonBackNormal,
+  TopRightLogo,
+  Count
 };
 
 enum class BrandColour {
-  White, Black, SolidBlue, ButtonText, FrameGray, Orange, Orange2, Gray, SolidRed, Blue,
-  BabyBlue, BabyBlue2, LightGray, LightBlueGray, Header, ListInterior, Count
+  White,
+  Black,
+  SolidBlue,
+  ButtonText,
+  FrameGray,
+  Orange,
+  Orange2,
+  Gray,
+  SolidRed,
+  Blue,
+  BabyBlue,
+  BabyBlue2,
+  LightGray,
+  LightBlueGray,
+  Header,
+  ListInterior,
+  Count
 };
 
 class BrandingSettings {
  public:
-  std::string APPNAME, REGISTRYNAME, EXENAME, COMPANYNAME, URLPROD, URLFRIEND, URLTERMS,
-      URLSUPPORT, URLHELP, URLLOGO, VENDID, LANGID, CPID;
+  std::string APPNAME, REGISTRYNAME, EXENAME, COMPANYNAME, URLPROD, URLFRIEND, URLTERMS, URLSUPPORT,
+      URLHELP, URLLOGO, VENDID, LANGID, CPID;
 
   // Fills the settings: the image paths from programFolder (which ends with a backslash),
   // the rest from "settings.xml" in the current folder. A missing or malformed file leaves

@@ -6,9 +6,13 @@ namespace foundation {
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
-bool IsDelimiter(char c) { return std::string_view("<>=\\/?!").find(c) != std::string_view::npos; }
+bool IsDelimiter(char c) {
+  return std::string_view("<>=\\/?!").find(c) != std::string_view::npos;
+}
 
 constexpr std::pair<std::string_view, char> kReferences[] = {
     {"&lt;", '<'}, {"&amp;", '&'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}};
@@ -52,9 +56,13 @@ MarkupDocument::MarkupDocument(platform::CodePage codePage) : codePage_(codePage
   SetDocument(nullptr);
 }
 
-std::string MarkupDocument::EscapeText(std::string_view text) { return Escape(text, false); }
+std::string MarkupDocument::EscapeText(std::string_view text) {
+  return Escape(text, false);
+}
 
-std::string MarkupDocument::EscapeAttribute(std::string_view value) { return Escape(value, true); }
+std::string MarkupDocument::EscapeAttribute(std::string_view value) {
+  return Escape(value, true);
+}
 
 // --- Characters and tokens -------------------------------------------------------------
 
@@ -136,7 +144,8 @@ bool MarkupDocument::SetDocument(const char* text) {
   if (nodes_.size() < wanted) nodes_.resize(wanted);
   nodes_[0] = MarkupNode{};
   bool wellFormed = false;
-  if (!text_.empty() && text_.size() < static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+  if (!text_.empty() &&
+      text_.size() < static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
     std::int32_t root = Parse();
     if (root > 0) {
       nodes_[0].firstChild = root;
@@ -151,7 +160,9 @@ bool MarkupDocument::SetDocument(const char* text) {
   return wellFormed;
 }
 
-bool MarkupDocument::IsWellFormed() const { return !nodes_.empty() && nodes_[0].firstChild != 0; }
+bool MarkupDocument::IsWellFormed() const {
+  return !nodes_.empty() && nodes_[0].firstChild != 0;
+}
 
 std::int32_t MarkupDocument::NewNode(std::int32_t parent) {
   if (static_cast<std::size_t>(nextFree_) >= nodes_.size())
@@ -294,8 +305,8 @@ void MarkupDocument::ResetPosition() {
 
 bool MarkupDocument::FindElement(const char* name) {
   if (!IsWellFormed()) return false;
-  for (std::int32_t candidate = main_ ? nodes_[main_].nextSibling : nodes_[0].firstChild;
-       candidate; candidate = nodes_[candidate].nextSibling) {
+  for (std::int32_t candidate = main_ ? nodes_[main_].nextSibling : nodes_[0].firstChild; candidate;
+       candidate = nodes_[candidate].nextSibling) {
     if (!name || !*name || NameOf(candidate) == name) {
       main_ = candidate;
       child_ = 0;
@@ -366,7 +377,9 @@ std::string MarkupDocument::AttributeOf(std::int32_t node, const char* name) con
   }
 }
 
-std::string MarkupDocument::GetAttribute(const char* name) const { return AttributeOf(main_, name); }
+std::string MarkupDocument::GetAttribute(const char* name) const {
+  return AttributeOf(main_, name);
+}
 
 std::string MarkupDocument::GetChildAttribute(const char* name) const {
   return AttributeOf(child_, name);
@@ -399,8 +412,7 @@ void MarkupDocument::Insert(std::int32_t at, const std::string& piece) {
 
 // A node for an element written by ElementText at offset at.
 std::int32_t MarkupDocument::AppendNode(std::int32_t parent, std::int32_t at,
-                                        const std::string& name,
-                                        const std::string& escapedText) {
+                                        const std::string& name, const std::string& escapedText) {
   const std::int32_t node = NewNode(parent);
   MarkupNode& element = nodes_[node];
   const std::int32_t nameLength = static_cast<std::int32_t>(name.size());

@@ -8,7 +8,9 @@ namespace foundation {
 
 namespace {
 
-void ShowOnStandardError(const char* text) { std::fprintf(stderr, "%s\n", text); }
+void ShowOnStandardError(const char* text) {
+  std::fprintf(stderr, "%s\n", text);
+}
 
 std::atomic<void (*)(const char*)> handler{&ShowOnStandardError};
 

@@ -60,8 +60,8 @@ TEST_F(BrandingTest, ColoursDefaultToGreenAndKeepTheLowEightBits) {
 }
 
 TEST_F(BrandingTest, WithoutTheRootEverythingStaysEmptyAndBlack) {
-  for (const char* settings : {"<SETTINGS><APPNAME>X</APPNAME></SETTINGS>",
-                               "<HOLLOWMERESETTINGS><APPNAME>X</APPNAME>"}) {
+  for (const char* settings :
+       {"<SETTINGS><APPNAME>X</APPNAME></SETTINGS>", "<HOLLOWMERESETTINGS><APPNAME>X</APPNAME>"}) {
     BrandingSettings branding = Load(settings);
     EXPECT_EQ(branding.APPNAME, "");
     EXPECT_EQ(branding.Colour(BrandColour::White), 0u);
@@ -81,7 +81,8 @@ TEST_F(BrandingTest, OptionalImagesAreClearedWhenMissing) {
   ASSERT_TRUE(image_.Files().DeleteFileA("images\\toprightlogo.bmp"));
   branding.Load(image_.Files(), kFolder);
   EXPECT_EQ(branding.Image(BrandImage::TopRightLogo), "");
-  EXPECT_EQ(branding.Image(BrandImage::PoweredBy), "C:\\Program Files\\Vexmarl\\images\\poweredby.bmp");
+  EXPECT_EQ(branding.Image(BrandImage::PoweredBy),
+            "C:\\Program Files\\Vexmarl\\images\\poweredby.bmp");
   // Other images keep their paths whether or not their files exist.
   EXPECT_EQ(branding.Image(BrandImage::ButtonBackNormal),
             "C:\\Program Files\\Vexmarl\\images\\Button_BACK_N.bmp");
@@ -100,7 +101,8 @@ TEST_F(BrandingTest, TheShippedSettingsNameVexmarl) {
   for (int image = 0; image < static_cast<int>(BrandImage::Count); ++image) {
     std::string name = branding.Image(static_cast<BrandImage>(image));
     name = name.substr(name.rfind('\\') + 1);
-    EXPECT_TRUE(std::filesystem::exists(std::string(VEXMARL_DATA_FOLDER "/images/") + name)) << name;
+    EXPECT_TRUE(std::filesystem::exists(std::string(VEXMARL_DATA_FOLDER "/images/") + name))
+        << name;
   }
 }
 

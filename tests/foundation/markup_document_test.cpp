@@ -18,8 +18,9 @@ TEST(MarkupDocument, ParsesElementsAndSkipsWhatComesAround) {
   EXPECT_TRUE(document.FindElement("A"));
   EXPECT_FALSE(document.FindChildElement());  // an empty element has no content
   EXPECT_TRUE(document.SetDocument("<A></A>"));
-  ASSERT_TRUE(document.SetDocument(
-      "<?xml version=\"1.0\"?>\r\n<!-- comment <B> -->\r\n<!DOCTYPE A>\r\n<Root><A>x</A></Root><Second/>"));
+  ASSERT_TRUE(
+      document.SetDocument("<?xml version=\"1.0\"?>\r\n<!-- comment <B> -->\r\n<!DOCTYPE "
+                           "A>\r\n<Root><A>x</A></Root><Second/>"));
   EXPECT_TRUE(document.FindElement("Root"));
   EXPECT_FALSE(document.FindElement("Second"));  // only one top-level element is read
   document.ResetPosition();
@@ -100,8 +101,9 @@ TEST(MarkupDocument, AttributesNeedDoubleQuotes) {
 
 TEST(MarkupDocument, TextIsDecodedInOrderWithinItsRange) {
   MarkupDocument document;
-  ASSERT_TRUE(document.SetDocument("<R><A>a &amp; b &#65;</A><B>&amp;lt;</B><C> &lt</C>"
-                                   "<D>\r\n  both \r\n</D><E>&quot;&apos;&gt;</E></R>"));
+  ASSERT_TRUE(
+      document.SetDocument("<R><A>a &amp; b &#65;</A><B>&amp;lt;</B><C> &lt</C>"
+                           "<D>\r\n  both \r\n</D><E>&quot;&apos;&gt;</E></R>"));
   ASSERT_TRUE(document.FindChildElement("A"));
   EXPECT_EQ(document.GetChildData(), "a & b &#65;");
   ASSERT_TRUE(document.FindChildElement("B"));
@@ -146,7 +148,7 @@ TEST(MarkupDocument, EditingInsertsElementsAndAttributes) {
   MarkupDocument document;
   EXPECT_TRUE(document.AddElement("ROOT"));  // not well-formed yet: starts a document
   EXPECT_EQ(document.Text(), "<ROOT/>\r\n");
-  EXPECT_FALSE(document.AddElement("SECOND"));  // one top-level element only
+  EXPECT_FALSE(document.AddElement("SECOND"));           // one top-level element only
   EXPECT_TRUE(document.AddChildElement("ITEM", "a<b"));  // into the empty element
   EXPECT_EQ(document.Text(), "<ROOT>\r\n<ITEM>a&lt;b</ITEM>\r\n</ROOT>\r\n");
   EXPECT_TRUE(document.SetChildAttribute("NAME", "\"x\" & 'y'"));
