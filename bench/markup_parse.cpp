@@ -9,6 +9,7 @@
 #include <string>
 
 #include "foundation/markup_document.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -96,33 +97,12 @@ void Libxml2Parse(benchmark::State& state) {
 BENCHMARK(Libxml2Parse)->Unit(benchmark::kMillisecond);
 BENCHMARK(MarkupParseAndWalk)->Unit(benchmark::kMillisecond);
 
-// Prints the usual table, then our time as a ratio to libxml2's in the same run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.iterations > 0)
-        perRun_[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    double ours = perRun_["MarkupParseAndWalk"], theirs = perRun_["Libxml2Parse"];
-    if (ours > 0 && theirs > 0)
-      std::printf("markup parse and walk / libxml2 parse, time ratio: %.2f\n", ours / theirs);
-  }
-
- private:
-  std::map<std::string, double> perRun_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   xmlInitParser();
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  RatioReporter reporter("MarkupParseAndWalk", "Libxml2Parse");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   xmlCleanupParser();

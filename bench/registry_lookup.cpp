@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -125,33 +126,11 @@ void PlainSqliteLookup(benchmark::State& state) {
 BENCHMARK(PlainSqliteLookup);
 BENCHMARK(RegistryOpenAndQuery);
 
-// Prints the usual table, then the registry's time per lookup as a ratio to plain SQLite.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.iterations > 0)
-        perLookup_[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    double registry = perLookup_["RegistryOpenAndQuery"], plain = perLookup_["PlainSqliteLookup"];
-    if (registry > 0 && plain > 0)
-      std::printf("registry open+query per second: %.0f, plain SQLite: %.0f, ratio of time: %.2f\n",
-                  1 / registry, 1 / plain, registry / plain);
-  }
-
- private:
-  std::map<std::string, double> perLookup_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  RatioReporter reporter("RegistryOpenAndQuery", "PlainSqliteLookup");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;
