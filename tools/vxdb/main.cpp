@@ -1,19 +1,54 @@
 // vxdb: the tool for people who write definitions and branding files.
-//   vxdb check [--code-page N] FILE   tells whether FILE is well-formed markup, or the
-//                                     parser's error text
+//   vxdb check [--code-page N] FILE      whether FILE is well-formed markup, or the error
+//   vxdb pack TEXT DB                    packs a markup text into a database file
+//   vxdb unpack DB TEXT                  the markup text of a database file
+//   vxdb info [--machine IMAGE] DB       counts, loading as the program would
+//   vxdb dump --machine IMAGE [--program-folder WINPATH] DB
+//                                        every record of the loaded model, one a line
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "definitions/database_loader.h"
 #include "foundation/markup_document.h"
 
 namespace {
 
+using namespace definitions;
+
+constexpr const char* kDefaultProgramFolder = "C:\\Program Files\\Vexmarl\\";
+
 int Usage() {
-  std::fputs("usage: vxdb check [--code-page N] FILE\n", stderr);
+  std::fputs(
+      "usage: vxdb check [--code-page N] FILE\n"
+      "       vxdb pack TEXT DB | vxdb unpack DB TEXT\n"
+      "       vxdb info [--machine IMAGE] DB\n"
+      "       vxdb dump --machine IMAGE [--program-folder WINPATH] DB\n",
+      stderr);
+  return 2;
+}
+
+std::optional<std::string> ReadHostFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+bool WriteHostFile(const std::string& path, const std::string& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << bytes;
+  return static_cast<bool>(file);
+}
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "vxdb: %s\n", message.c_str());
   return 2;
 }
 
@@ -25,20 +60,161 @@ int Check(const std::vector<std::string>& args) {
     at = 2;
   }
   if (args.size() != at + 1 || codePage == 0) return Usage();
-  std::ifstream file(args[at], std::ios::binary);
-  if (!file) {
-    std::fprintf(stderr, "vxdb: cannot read %s\n", args[at].c_str());
-    return 2;
-  }
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  auto text = ReadHostFile(args[at]);
+  if (!text) return Fail("cannot read " + args[at]);
   foundation::MarkupDocument document{platform::CodePage(codePage)};
-  if (document.SetDocument(text)) {
+  if (document.SetDocument(*text)) {
     std::puts("well-formed");
     return 0;
   }
   // Without an error text the file holds no element at all (or an end tag where it should).
   std::puts(document.Error().empty() ? "No element found" : document.Error().c_str());
   return 1;
+}
+
+int Pack(const std::vector<std::string>& args) {
+  if (args.size() != 2) return Usage();
+  auto text = ReadHostFile(args[0]);
+  if (!text) return Fail("cannot read " + args[0]);
+  if (text->size() > kLongestDatabaseText)
+    return Fail(args[0] + " is longer than 5,242,880 bytes, which the program refuses");
+  if (!WriteHostFile(args[1], PackDatabaseText(*text))) return Fail("cannot write " + args[1]);
+  return 0;
+}
+
+int Unpack(const std::vector<std::string>& args) {
+  if (args.size() != 2) return Usage();
+  auto bytes = ReadHostFile(args[0]);
+  if (!bytes) return Fail("cannot read " + args[0]);
+  // The exact text as packed: no line-end change, and nothing cut at a zero byte.
+  if (bytes->size() < 4)
+    return Fail(args[0] + ": " + DescribeDatabaseFileError(DatabaseFileError::ShortHeader));
+  std::string text;
+  DatabaseFileError error = UnpackDatabaseText(*bytes, text);
+  if (error != DatabaseFileError::None)
+    return Fail(args[0] + ": " + DescribeDatabaseFileError(error));
+  if (!WriteHostFile(args[1], UnpackRawDatabaseText(*bytes)))
+    return Fail("cannot write " + args[1]);
+  return 0;
+}
+
+// A machine to load into: the one named, or a blank image made for this run.
+class LoadMachine {
+ public:
+  explicit LoadMachine(const std::string& image) {
+    std::string root = image;
+    if (root.empty()) {
+      std::string pattern = (std::filesystem::temp_directory_path() / "vxdb-XXXXXX").string();
+      if (!mkdtemp(pattern.data())) return;
+      temporary_ = pattern;
+      std::filesystem::create_directories(temporary_ + "/drives/C");
+      root = temporary_;
+    }
+    machine_ = platform::Machine::Open(root, &error_);
+  }
+  ~LoadMachine() {
+    machine_.reset();
+    if (!temporary_.empty()) std::filesystem::remove_all(temporary_);
+  }
+  platform::Machine* Get() { return machine_.get(); }
+  const std::string& Error() const { return error_; }
+
+ private:
+  std::string temporary_, error_;
+  std::unique_ptr<platform::Machine> machine_;
+};
+
+struct LoadOptions {
+  std::string image, programFolder = kDefaultProgramFolder, database;
+};
+
+bool ParseLoadOptions(const std::vector<std::string>& args, LoadOptions& options) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--machine" && i + 1 < args.size()) {
+      options.image = args[++i];
+    } else if (args[i] == "--program-folder" && i + 1 < args.size()) {
+      options.programFolder = args[++i];
+      if (options.programFolder.back() != '\\') options.programFolder += '\\';
+    } else if (options.database.empty()) {
+      options.database = args[i];
+    } else {
+      return false;
+    }
+  }
+  return !options.database.empty();
+}
+
+int LoadAnd(const LoadOptions& options, void (*print)(const DefinitionDatabase&)) {
+  auto bytes = ReadHostFile(options.database);
+  if (!bytes) return Fail("cannot read " + options.database);
+  LoadMachine machine(options.image);
+  if (!machine.Get())
+    return Fail(machine.Error().empty() ? "cannot make a machine" : machine.Error());
+  DefinitionDatabase database;
+  DatabaseLoader loader(*machine.Get(), options.programFolder, database);
+  if (!loader.LoadBytes(*bytes))
+    return Fail(options.database + ": " + DescribeLoadError(loader.Error()));
+  print(database);
+  return 0;
+}
+
+void PrintInfo(const DefinitionDatabase& database) {
+  std::size_t counts[7] = {};
+  for (const auto& entry : database.Entries()) {
+    counts[0] += entry->folders.size();
+    counts[1] += entry->processes.size();
+    counts[2] += entry->files.size();
+    counts[3] += entry->registryKeys.size();
+    counts[4] += entry->registryValues.size();
+    counts[5] += entry->changedValues.size();
+    counts[6] += entry->hosts.size();
+  }
+  std::printf("version\t%s\ndate\t%s\nentries\t%zu\nscripts\t%zu\nregistry-items\t%d\n",
+              database.version.c_str(), database.date.c_str(), database.Entries().size(),
+              database.Scripts().size(), database.RegistryItemCount());
+  const char* kinds[] = {"folders",         "processes",      "files", "registry-keys",
+                         "registry-values", "changed-values", "hosts"};
+  for (int i = 0; i < 7; ++i) std::printf("%s\t%zu\n", kinds[i], counts[i]);
+}
+
+std::string Flags(const RootFlags& flags) {
+  std::string text;
+  for (std::int32_t flag : flags) text += flag ? '1' : '0';
+  return text;
+}
+
+void PrintDump(const DefinitionDatabase& database) {
+  std::printf("DATABASE\t%s\t%s\t%d\n", database.version.c_str(), database.date.c_str(),
+              database.RegistryItemCount());
+  for (const auto& entry : database.Entries()) {
+    std::printf("SW\t%s\t%s\t%s\t%s\t%s\t%s\n", entry->name.c_str(), entry->category.c_str(),
+                entry->danger.c_str(), entry->description.c_str(), entry->url.c_str(),
+                entry->cleaningScriptReference.c_str());
+    for (const auto& trace : entry->folders) std::printf("DIR\t%s\n", trace.path.c_str());
+    for (const auto& trace : entry->processes)
+      std::printf("PROCESS\t%s\t%s\n", trace.name.c_str(), trace.digest.c_str());
+    for (const auto& trace : entry->files)
+      std::printf("FILE\t%s\t%d\n", trace.path.c_str(), trace.size);
+    for (const auto& trace : entry->registryKeys)
+      std::printf("REGKEY\t%s\t%s\n", trace.keyPath.c_str(), Flags(trace.flags).c_str());
+    for (const auto& trace : entry->registryValues)
+      std::printf("REGVALUE\t%s\t%s\t%s\t%s\t%s\n", trace.keyPath.c_str(), trace.valueName.c_str(),
+                  trace.expectedData.c_str(), trace.fullText.c_str(), Flags(trace.flags).c_str());
+    for (const auto& trace : entry->changedValues)
+      std::printf("REGVALUECHANGED\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", trace.keyPath.c_str(),
+                  trace.valueName.c_str(), trace.oldValue.c_str(), trace.lowerOldValue.c_str(),
+                  trace.newValue.c_str(), trace.fullText.c_str(), Flags(trace.flags).c_str());
+    for (const auto& trace : entry->hosts) std::printf("HOST\t%s\n", trace.host.c_str());
+  }
+  for (const auto& row : database.FileTable())
+    std::printf("FILEROW\t%s\t%s\n", row.key.c_str(), row.entry->name.c_str());
+  for (const auto& row : database.DigestTable())
+    std::printf("DIGESTROW\t%s\t%s\n", row.key.c_str(), row.entry->name.c_str());
+  for (const auto& row : database.FolderTable())
+    std::printf("FOLDERROW\t%s\t%s\n", row.key.c_str(), row.entry->name.c_str());
+  for (const auto& script : database.Scripts())
+    std::printf("SCRIPT\t%s\t%s\t%d\t%s\n", script.name.c_str(), script.version.c_str(),
+                script.reboot ? 1 : 0, script.scriptFile.c_str());
 }
 
 }  // namespace
@@ -48,5 +224,13 @@ int main(int argc, char** argv) {
   std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "check") return Check(args);
+  if (command == "pack") return Pack(args);
+  if (command == "unpack") return Unpack(args);
+  if (command == "info" || command == "dump") {
+    LoadOptions options;
+    if (!ParseLoadOptions(args, options)) return Usage();
+    if (command == "dump" && options.image.empty()) return Usage();
+    return LoadAnd(options, command == "info" ? &PrintInfo : &PrintDump);
+  }
   return Usage();
 }
