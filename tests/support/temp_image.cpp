@@ -1,6 +1,7 @@
 #include "support/temp_image.h"
 
 #include "foundation/whole_file.h"
+#include "vexmachine/create_image.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -19,6 +20,18 @@ TempImage::TempImage() {
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
   root_ = pattern;
   fs::create_directories(fs::path(root_) / "drives" / "C");
+  machine_ = platform::Machine::Open(root_);
+  if (!machine_) throw std::runtime_error("not an image: " + root_);
+}
+
+TempImage::TempImage(const std::string& os) {
+  std::string pattern = (fs::temp_directory_path() / "vexmarl-image-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  root_ = pattern;
+  vexmachine::ImageOptions options;
+  options.os = os;
+  std::string error = vexmachine::CreateImage(root_, options);
+  if (!error.empty()) throw std::runtime_error(error);
   machine_ = platform::Machine::Open(root_);
   if (!machine_) throw std::runtime_error("not an image: " + root_);
 }

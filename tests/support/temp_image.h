@@ -11,6 +11,8 @@ namespace testing_support {
 class TempImage {
  public:
   TempImage();  // an image with an empty drive C
+  // An image made as vexmachine makes one for that system ("xp", "98", ...).
+  explicit TempImage(const std::string& os);
   ~TempImage();
   TempImage(const TempImage&) = delete;
   TempImage& operator=(const TempImage&) = delete;
