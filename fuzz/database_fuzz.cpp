@@ -17,8 +17,7 @@ struct FuzzMachine {
   std::unique_ptr<platform::Machine> machine;
 
   FuzzMachine() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vexmarl-fuzz-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "vexmarl-fuzz-XXXXXX").string();
     if (!mkdtemp(pattern.data())) std::abort();
     root = pattern;
     std::filesystem::create_directories(root + "/drives/C/WINDOWS");

@@ -67,6 +67,7 @@ void PathMacros::Fill(System& system) {
 
 std::string PathMacros::Expand(std::string text, std::size_t first, std::size_t last) const {
   for (std::size_t i = first; i < last && i < table_.size(); ++i) {
+    if (text.find('%') == std::string::npos) break;  // no macro name can occur any more
     const std::string& name = table_[i].first;
     const std::string& expansion = table_[i].second;
     std::string lower = codePage_.Lower(text);

@@ -16,7 +16,9 @@ namespace platform {
 namespace {
 
 // The real name in hostFolder that the Windows name stands for: an exact match first, then
-// a case-insensitive one, then a short name.
+// a case-insensitive one (the first in case-insensitive order when several differ only in
+// case), then a short name. Only generated short names hold "~", so only such a name makes
+// the folder's short names worth working out.
 bool FindEntryName(const CodePage& codePage, const std::string& hostFolder, const std::string& name,
                    std::string& actual) {
   struct stat info;
@@ -24,15 +26,19 @@ bool FindEntryName(const CodePage& codePage, const std::string& hostFolder, cons
     actual = name;
     return true;
   }
+  DIR* folder = opendir(hostFolder.c_str());
+  if (!folder) return false;
+  bool found = false;
+  while (dirent* entry = readdir(folder)) {
+    std::string_view candidate(entry->d_name);
+    if (!codePage.EqualNoCase(candidate, name)) continue;
+    if (!found || candidate < actual) actual = candidate;
+    found = true;
+  }
+  closedir(folder);
+  if (found || name.find('~') == std::string::npos || !IsValidShortName(name)) return found;
   std::vector<FolderEntry> entries;
   if (ReadFolder(codePage, hostFolder, entries) != 0) return false;
-  for (const FolderEntry& entry : entries) {
-    if (codePage.EqualNoCase(entry.name, name)) {
-      actual = entry.name;
-      return true;
-    }
-  }
-  if (!IsValidShortName(name)) return false;
   for (const FolderEntry& entry : entries) {
     if (!entry.shortName.empty() && codePage.EqualNoCase(entry.shortName, name)) {
       actual = entry.name;

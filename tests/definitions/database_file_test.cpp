@@ -40,12 +40,14 @@ TEST(DatabaseFile, BrokenContainersFail) {
 
 TEST(DatabaseFile, LineEndsAndZeroBytes) {
   std::string text;
-  ASSERT_EQ(UnpackDatabaseText(PackDatabaseText("\na\nb\r\nc\rd\n\n"), text), DatabaseFileError::None);
+  ASSERT_EQ(UnpackDatabaseText(PackDatabaseText("\na\nb\r\nc\rd\n\n"), text),
+            DatabaseFileError::None);
   EXPECT_EQ(text, "\r\na\r\nb\r\nc\rd\r\n\r\n");  // CR LF kept, a lone CR stays
   ASSERT_EQ(UnpackDatabaseText(PackDatabaseText(std::string("<A/>\0<B/>", 9)), text),
             DatabaseFileError::None);
   EXPECT_EQ(text, "<A/>");
-  EXPECT_EQ(UnpackRawDatabaseText(PackDatabaseText(std::string("x\n\0y", 4))), std::string("x\n\0y", 4));
+  EXPECT_EQ(UnpackRawDatabaseText(PackDatabaseText(std::string("x\n\0y", 4))),
+            std::string("x\n\0y", 4));
 }
 
 }  // namespace

@@ -56,8 +56,9 @@ TEST(Vxdb, PacksUnpacksAndLoadsAsTheProgramWould) {
   RunCommand(vxdb + " unpack '" + db + "' '" + out + "'", &status);
   ASSERT_EQ(status, 0);
   std::ifstream unpacked(out, std::ios::binary);
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(unpacked)), std::istreambuf_iterator<char>()),
-            text);  // byte for byte: line ends and the zero byte stay
+  EXPECT_EQ(
+      std::string((std::istreambuf_iterator<char>(unpacked)), std::istreambuf_iterator<char>()),
+      text);  // byte for byte: line ends and the zero byte stay
   std::string info = RunCommand(vxdb + " info '" + db + "'", &status);
   EXPECT_EQ(status, 0);
   EXPECT_NE(info.find("version\t9\ndate\td\nentries\t1\nscripts\t0\nregistry-items\t0\n"),
@@ -66,7 +67,8 @@ TEST(Vxdb, PacksUnpacksAndLoadsAsTheProgramWould) {
   EXPECT_NE(info.find("hosts\t1\n"), std::string::npos);
 
   std::ofstream((folder / "bad.db").string(), std::ios::binary) << "\x09\x00";
-  std::string error = RunCommand(vxdb + " info '" + (folder / "bad.db").string() + "' 2>&1", &status);
+  std::string error =
+      RunCommand(vxdb + " info '" + (folder / "bad.db").string() + "' 2>&1", &status);
   EXPECT_EQ(status, 2);
   EXPECT_NE(error.find("shorter than its 4-byte length header"), std::string::npos) << error;
   RunCommand(vxdb + " dump '" + db + "' 2>/dev/null", &status);
