@@ -131,8 +131,8 @@ void UncompressAndLibxml2(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * fixture.text.size()));
 }
 
-BENCHMARK(UncompressAndLibxml2)->Unit(benchmark::kMillisecond);
-BENCHMARK(DatabaseLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(UncompressAndLibxml2)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(DatabaseLoad)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void ReportMemory() {
   Fixture& fixture = Shared();

@@ -17,7 +17,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.iterations > 0)
-        perIteration_[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
+        perIteration_[run.run_name.function_name] = run.real_accumulated_time / run.iterations;
     }
     ConsoleReporter::ReportRuns(runs);
   }
