@@ -212,6 +212,30 @@ TEST_F(SessionLogTest, AFileThatCannotBeOpenedDropsTheLine) {
   EXPECT_NE(text.find("kept\n"), std::string::npos);
 }
 
+TEST(SessionLogSystem, AnOlderSystemHasNoServicePackText) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  TempImage image("98");
+  SessionLogSource source;
+  source.appName = "Vexmarl";
+  source.programFolder = kProgramFolder;
+  source.now = [] { return kOpened; };
+  SessionLog log(image.Machine(), source);
+  log.LogLine("x");
+  log.CloseSessionLog();
+  const std::string text =
+      image.ReadFile(std::string(kProgramFolder) + "Logs\\VexmarlLog 07-12-06 22-00-45.Log");
+  EXPECT_NE(
+      text.find(
+          "<Information OS = \"Windows 98\"/>\n<Information ServicePack = \"Unknown or None\"/>\n"),
+      std::string::npos)
+      << text;
+  // Without settings every option is OFF; without definitions the versions are empty.
+  EXPECT_NE(text.find("DatabaseVersion = \"\" DataBaseDate = \"\""), std::string::npos);
+  EXPECT_NE(text.find("<Information Option = \"Exit When Finished\" State = \"OFF\"/>"),
+            std::string::npos);
+}
+
 TEST(LogTime, EnglishMonthsAndFixedWidth) {
   setenv("TZ", "UTC", 1);
   tzset();
