@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "platform/last_error.h"
+#include "support/helper_process.h"
 #include "support/temp_image.h"
 
 extern char** environ;
@@ -24,51 +25,11 @@ HANDLE Open(Files& files, const char* path, DWORD access, DWORD share) {
 }
 
 // A helper process that holds a file open through the layer until it is let go.
-class Holder {
- public:
-  Holder(const std::string& image, const std::string& path, DWORD access, DWORD share) {
-    int input[2], output[2];
-    if (pipe(input) != 0 || pipe(output) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-    posix_spawn_file_actions_addclose(&actions, input[1]);
-    posix_spawn_file_actions_addclose(&actions, output[0]);
-    std::string accessText = std::to_string(access), shareText = std::to_string(share);
-    const char* argv[] = {VEXMARL_TEST_HOLDER, image.c_str(),     path.c_str(),
-                          accessText.c_str(),  shareText.c_str(), nullptr};
-    if (posix_spawn(&pid_, VEXMARL_TEST_HOLDER, &actions, nullptr, const_cast<char**>(argv),
-                    environ) != 0)
-      pid_ = 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(input[0]);
-    close(output[1]);
-    release_ = input[1];
-    report_ = fdopen(output[0], "r");
-  }
-  ~Holder() {
-    if (release_ >= 0) close(release_);  // the end of its input lets it end
-    if (pid_ > 0) waitpid(pid_, nullptr, 0);
-    if (report_) std::fclose(report_);
-  }
-  Holder(const Holder&) = delete;
-  Holder& operator=(const Holder&) = delete;
-
-  // "open" once the helper holds the file, else what it reported.
-  std::string Report() {
-    char line[64] = {};
-    if (!report_ || !std::fgets(line, sizeof line, report_)) return "no report";
-    std::string text(line);
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    return text;
-  }
-
- private:
-  pid_t pid_ = 0;
-  int release_ = -1;
-  std::FILE* report_ = nullptr;
-};
+testing_support::HelperProcess Holder(const std::string& image, const std::string& path,
+                                      DWORD access, DWORD share) {
+  return testing_support::HelperProcess(
+      {VEXMARL_TEST_HOLDER, image, path, std::to_string(access), std::to_string(share)});
+}
 
 TEST(Sharing, HandlesInOneProcessRespectShareModes) {
   TempImage image;
@@ -103,12 +64,13 @@ TEST(Sharing, AnotherProcessHoldingAFileCausesSharingViolations) {
     // This process holds the file without sharing: the other one is refused.
     HANDLE mine = Open(files, "C:\\held.log", GENERIC_READ, 0);
     ASSERT_NE(mine, INVALID_HANDLE_VALUE);
-    Holder refused(image.Root(), "C:\\held.log", GENERIC_READ, FILE_SHARE_READ);
+    auto refused = Holder(image.Root(), "C:\\held.log", GENERIC_READ, FILE_SHARE_READ);
     EXPECT_EQ(refused.Report(), "error 32");
     CloseHandle(mine);
   }
   {
-    Holder holder(image.Root(), "C:\\held.log", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+    auto holder =
+        Holder(image.Root(), "C:\\held.log", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
     ASSERT_EQ(holder.Report(), "open");
     HANDLE reader = Open(files, "C:\\held.log", GENERIC_READ,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);

@@ -1,0 +1,31 @@
+// A helper program run for a test, with a pipe to its standard input (closing it lets the
+// helper end) and one from its standard output for its reports. Always ended with the test.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+class HelperProcess {
+ public:
+  explicit HelperProcess(const std::vector<std::string>& arguments);
+  ~HelperProcess();
+  HelperProcess(const HelperProcess&) = delete;
+  HelperProcess& operator=(const HelperProcess&) = delete;
+
+  // The next line the helper printed, without its line end; "no report" when it ended.
+  std::string Report();
+  // Ends the helper at once, as a crash would.
+  void Kill();
+
+ private:
+  pid_t pid_ = 0;
+  int release_ = -1;
+  std::FILE* report_ = nullptr;
+};
+
+}  // namespace testing_support
