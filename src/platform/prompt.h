@@ -1,0 +1,98 @@
+// Questions to the person at the machine: message boxes and file and folder choosers, behind
+// one interface. The console asks on the terminal, tests script the answers, and the window
+// shows dialogs.
+#pragma once
+
+#include <deque>
+#include <iosfwd>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win32_types.h"
+
+namespace platform {
+
+using HWND = void*;
+
+// Message box buttons and icons, and the answers.
+constexpr UINT MB_OK = 0x00;
+constexpr UINT MB_OKCANCEL = 0x01;
+constexpr UINT MB_YESNOCANCEL = 0x03;
+constexpr UINT MB_YESNO = 0x04;
+constexpr UINT MB_ICONERROR = 0x10;
+constexpr UINT MB_ICONQUESTION = 0x20;
+constexpr UINT MB_ICONWARNING = 0x30;
+constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+class Prompt {
+ public:
+  virtual ~Prompt() = default;
+  virtual int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) = 0;
+  // A file to open, or nothing when the person cancels.
+  virtual std::optional<std::string> ChooseFile(const std::string& title,
+                                                const std::string& initialFolder) = 0;
+  virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
+};
+
+// The answer that changes nothing: OK for a box with only OK, otherwise No or Cancel.
+int SafeAnswer(UINT type);
+
+// Asks on a terminal. Without a person there (input at its end, or not interactive) every
+// question gets the safe answer and choosers give nothing.
+class ConsolePrompt : public Prompt {
+ public:
+  ConsolePrompt(std::istream& in, std::ostream& out, bool interactive)
+      : in_(in), out_(out), interactive_(interactive) {}
+
+  int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
+  std::optional<std::string> ChooseFile(const std::string& title,
+                                        const std::string& initialFolder) override;
+  std::optional<std::string> ChooseFolder(const std::string& title) override;
+
+ private:
+  std::optional<std::string> AskLine(const std::string& question);
+
+  std::istream& in_;
+  std::ostream& out_;
+  bool interactive_;
+  std::mutex lock_;  // one question at a time
+};
+
+// Answers given by a test in order. A question beyond the script, or of another kind than
+// the next answer, gets the safe answer and is kept in Unexpected().
+class ScriptedPrompt : public Prompt {
+ public:
+  void AnswerMessage(int answer);
+  void AnswerChoice(std::optional<std::string> path);
+
+  int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
+  std::optional<std::string> ChooseFile(const std::string& title,
+                                        const std::string& initialFolder) override;
+  std::optional<std::string> ChooseFolder(const std::string& title) override;
+
+  // Every question asked, as "caption: text" or "choose: title".
+  std::vector<std::string> Asked() const;
+  std::vector<std::string> Unexpected() const;
+  bool AllAnswered() const;
+
+ private:
+  struct Answer {
+    bool message;
+    int button;
+    std::optional<std::string> path;
+  };
+  std::optional<std::string> Choice(const std::string& title);
+
+  mutable std::mutex lock_;  // guards everything below
+  std::deque<Answer> answers_;
+  std::vector<std::string> asked_;
+  std::vector<std::string> unexpected_;
+};
+
+}  // namespace platform
