@@ -9,9 +9,12 @@ Machine::Machine(MachineImage image, std::unique_ptr<Registry> registry)
       registry_(std::move(registry)),
       system_(std::make_unique<System>(*registry_)),
       codePage_(system_->GetACP()),
-      files_(std::make_unique<Files>(image_, codePage_, [this](const std::string& name) {
-        return system_->EnvironmentVariable(name);
-      })) {}
+      files_(std::make_unique<Files>(
+          image_, codePage_,
+          [this](const std::string& name) { return system_->EnvironmentVariable(name); })),
+      processes_(std::make_unique<Processes>(*files_)),
+      shell_(std::make_unique<Shell>(*files_, *system_, *registry_, *processes_)),
+      messages_(std::make_unique<Messages>(image_)) {}
 
 std::unique_ptr<Machine> Machine::Open(const std::string& root, std::string* error) {
   auto image = MachineImage::At(root);

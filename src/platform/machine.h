@@ -8,7 +8,10 @@
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/machine_image.h"
+#include "platform/messages.h"
+#include "platform/processes.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/system.h"
 
 namespace platform {
@@ -26,6 +29,9 @@ class Machine {
   Files& files() { return *files_; }
   Registry& registry() { return *registry_; }
   System& system() { return *system_; }
+  Processes& processes() { return *processes_; }
+  Shell& shell() { return *shell_; }
+  Messages& messages() { return *messages_; }
 
  private:
   Machine(MachineImage image, std::unique_ptr<Registry> registry);
@@ -35,6 +41,9 @@ class Machine {
   std::unique_ptr<System> system_;
   CodePage codePage_;
   std::unique_ptr<Files> files_;
+  std::unique_ptr<Processes> processes_;
+  std::unique_ptr<Shell> shell_;
+  std::unique_ptr<Messages> messages_;
 };
 
 }  // namespace platform

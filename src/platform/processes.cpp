@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,7 +29,12 @@ struct ProcessObject : KernelObject {
   pid_t pid = 0;
   int pidfd = -1;  // keeps the process's identity: ids can be reused
   DWORD access = 0;
+  bool child = false;  // started by this process, which must reap it
+  void Reap() {
+    if (child && waitpid(pid, nullptr, WNOHANG) == pid) child = false;
+  }
   ~ProcessObject() override {
+    Reap();
     if (pidfd >= 0) close(pidfd);
   }
 };
@@ -161,6 +167,17 @@ HANDLE Processes::OpenProcess(DWORD desiredAccess, BOOL, DWORD processId) {
   // A process that does not run a program of the machine cannot be opened at all.
   if (ProgramOf(pid).empty()) return Fail(ERROR_ACCESS_DENIED, static_cast<HANDLE>(nullptr));
   SetLastError(ERROR_SUCCESS);
+  return AddHandle(std::move(process));
+}
+
+HANDLE Processes::HandleOfChild(pid_t pid) {
+  int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  if (pidfd < 0) return Fail(Win32ErrorFromErrno(errno), static_cast<HANDLE>(nullptr));
+  auto process = std::make_shared<ProcessObject>();
+  process->pid = pid;
+  process->pidfd = pidfd;
+  process->access = PROCESS_ALL_ACCESS;
+  process->child = true;
   return AddHandle(std::move(process));
 }
 
@@ -297,7 +314,9 @@ DWORD Processes::WaitForSingleObject(HANDLE process, DWORD milliseconds) {
     result = poll(&ready, 1, timeout);
   } while (result < 0 && errno == EINTR);
   if (result < 0) return Fail(Win32ErrorFromErrno(errno), WAIT_FAILED);
-  return result == 0 ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+  if (result == 0) return WAIT_TIMEOUT;
+  object->Reap();
+  return WAIT_OBJECT_0;
 }
 
 BOOL Processes::SuspendProcess(HANDLE process) {

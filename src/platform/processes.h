@@ -130,6 +130,10 @@ class Processes {
                              DWORD bufferLength, TOKEN_PRIVILEGES* previousState,
                              DWORD* returnLength);
 
+  // A handle with every right to a child this process started; the child is reaped once it
+  // has ended.
+  HANDLE HandleOfChild(pid_t pid);
+
   // The program files mapped into a process inside the drives, the program first; empty
   // when the process cannot be read.
   std::vector<ModuleRecord> ModulesOf(pid_t pid);

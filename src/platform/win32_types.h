@@ -8,6 +8,7 @@ namespace platform {
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
+using ULONG = std::uint32_t;
 using LONG = std::int32_t;
 using LONGLONG = std::int64_t;
 using ULONGLONG = std::uint64_t;

@@ -1,0 +1,84 @@
+// Starting programs and opening documents the way the Windows shell does: programs of the
+// image run as real child processes with the machine's environment, documents and URLs open
+// through the HKEY_CLASSES_ROOT associations.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/processes.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace platform {
+
+using HINSTANCE = void*;
+
+// The environment variable through which a started program receives its Windows command
+// line unchanged.
+inline constexpr const char* kCommandLineVariable = "VEXMARL_COMMAND_LINE";
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr ULONGLONG SE_ERR_FNF = 2;
+constexpr ULONGLONG SE_ERR_PNF = 3;
+constexpr ULONGLONG SE_ERR_ACCESSDENIED = 5;
+constexpr ULONGLONG SE_ERR_OOM = 8;
+constexpr ULONGLONG SE_ERR_NOASSOC = 31;
+constexpr ULONG SEE_MASK_NOCLOSEPROCESS = 0x00000040;
+
+struct SHELLEXECUTEINFOA {
+  DWORD cbSize = sizeof(SHELLEXECUTEINFOA);
+  ULONG fMask = 0;
+  HWND hwnd = nullptr;
+  LPCSTR lpVerb = nullptr;
+  LPCSTR lpFile = nullptr;
+  LPCSTR lpParameters = nullptr;
+  LPCSTR lpDirectory = nullptr;
+  int nShow = SW_SHOWNORMAL;
+  HINSTANCE hInstApp = nullptr;
+  HANDLE hProcess = nullptr;
+};
+
+// Splits a command line into arguments by the rules of the C runtime: blanks separate,
+// double quotes group, 2n backslashes before a quote give n and the quote counts, 2n+1 give
+// n and a literal quote.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+// This process's Windows command line: the one it was started with through the shell, else
+// its arguments joined and quoted where needed.
+std::string GetCommandLineA();
+
+class Shell {
+ public:
+  Shell(Files& files, System& system, Registry& registry, Processes& processes)
+      : files_(files), system_(system), registry_(registry), processes_(processes) {}
+
+  // Above 32 on success, else an SE_ERR_* value.
+  HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+                          int show);
+  BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info);
+
+  // Starts a program of the image (a Windows path) with a Windows command line; the child's
+  // process handle, or null with the last error set.
+  HANDLE StartProgram(const std::string& program, const std::string& commandLine,
+                      const std::string& directory);
+
+  // Where a program name leads: itself when it has a folder, else the first of the current
+  // folder, the Windows and system folders and the PATH folders that holds it (".exe" added
+  // when the name has no extension).
+  std::optional<std::string> FindProgram(const std::string& name);
+
+ private:
+  ULONGLONG Execute(const SHELLEXECUTEINFOA& info, HANDLE* process);
+  std::optional<std::string> AssociatedCommand(const std::string& file, const std::string& verb);
+
+  Files& files_;
+  System& system_;
+  Registry& registry_;
+  Processes& processes_;
+};
+
+}  // namespace platform
