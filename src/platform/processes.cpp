@@ -170,6 +170,11 @@ HANDLE Processes::OpenProcess(DWORD desiredAccess, BOOL, DWORD processId) {
   return AddHandle(std::move(process));
 }
 
+int Processes::WaitDescriptorOf(HANDLE process) {
+  auto object = LookUpHandleAs<ProcessObject>(process);
+  return object ? object->pidfd : -1;
+}
+
 HANDLE Processes::HandleOfChild(pid_t pid) {
   int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
   if (pidfd < 0) return Fail(Win32ErrorFromErrno(errno), static_cast<HANDLE>(nullptr));

@@ -130,6 +130,10 @@ class Processes {
                              DWORD bufferLength, TOKEN_PRIVILEGES* previousState,
                              DWORD* returnLength);
 
+  // The descriptor that becomes readable when the process of a handle ends; -1 for another
+  // kind of handle.
+  static int WaitDescriptorOf(HANDLE process);
+
   // A handle with every right to a child this process started; the child is reaped once it
   // has ended.
   HANDLE HandleOfChild(pid_t pid);

@@ -14,8 +14,6 @@
 
 namespace platform {
 
-using HWND = void*;
-
 // Message box buttons and icons, and the answers.
 constexpr UINT MB_OK = 0x00;
 constexpr UINT MB_OKCANCEL = 0x01;

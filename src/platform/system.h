@@ -14,7 +14,6 @@
 namespace platform {
 
 using HRESULT = LONG;
-using HWND = void*;
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);

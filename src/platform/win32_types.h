@@ -15,6 +15,10 @@ using ULONGLONG = std::uint64_t;
 using BOOL = int;
 using UINT = unsigned int;
 using HANDLE = void*;
+using HWND = void*;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
 using LPCSTR = const char*;
 using LPSTR = char*;
 

@@ -3,9 +3,12 @@
 // "exists" or "error N"), so the test knows where it stands.
 //   vexmarl_test_holder IMAGE WINPATH ACCESS SHARE   (numbers as in CreateFileA)
 //   vexmarl_test_holder IMAGE mutex NAME
+//   vexmarl_test_holder IMAGE window TITLE   (its procedure answers message 1231 with
+//                                            wParam + lParam + 1000)
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "platform/handles.h"
 #include "platform/last_error.h"
@@ -27,6 +30,30 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     while (std::getchar() != EOF) {
     }
+    return 0;
+  }
+  if (argc == 4 && std::string(argv[2]) == "window") {
+    using namespace platform;
+    auto image = MachineImage::At(argv[1]);
+    if (!image) return 2;
+    Messages messages(*image);
+    HWND window =
+        messages.CreateWindowA(argv[3], [&](HWND, UINT message, WPARAM w, LPARAM l) -> LRESULT {
+          if (message == 1231) return static_cast<LRESULT>(w) + l + 1000;
+          if (message == WM_CLOSE) messages.PostQuitMessage(0);
+          return 0;
+        });
+    std::printf("ready\n");
+    std::fflush(stdout);
+    std::thread closer([&] {
+      while (std::getchar() != EOF) {
+      }
+      messages.PostMessageA(window, WM_CLOSE, 0, 0);
+    });
+    MSG message;
+    while (messages.GetMessageA(&message, nullptr, 0, 0)) messages.DispatchMessageA(&message);
+    closer.join();
+    messages.DestroyWindow(window);
     return 0;
   }
   if (argc != 5) return 2;
