@@ -15,10 +15,9 @@ extern char** environ;
 
 namespace platform {
 
-namespace {
+namespace {}  // namespace
 
-// Quotes an argument so that SplitCommandLine gives it back.
-std::string Quote(const std::string& argument) {
+std::string QuoteArgument(const std::string& argument) {
   if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
   std::string quoted = "\"";
   std::size_t backslashes = 0;
@@ -34,6 +33,8 @@ std::string Quote(const std::string& argument) {
   quoted.append(backslashes * 2, '\\');
   return quoted + "\"";
 }
+
+namespace {
 
 bool IsHostProgram(const std::string& hostPath) {
   struct stat info;
@@ -106,7 +107,7 @@ std::string GetCommandLineA() {
     std::size_t end = text.find('\0', start);
     if (end == std::string::npos) end = text.size();
     if (!line.empty()) line += ' ';
-    line += Quote(text.substr(start, end - start));
+    line += QuoteArgument(text.substr(start, end - start));
     start = end + 1;
   }
   return line;

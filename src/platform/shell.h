@@ -47,6 +47,9 @@ struct SHELLEXECUTEINFOA {
 // n and a literal quote.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
+// The argument quoted so that SplitCommandLine gives it back unchanged.
+std::string QuoteArgument(const std::string& argument);
+
 // This process's Windows command line: the one it was started with through the shell, else
 // its arguments joined and quoted where needed.
 std::string GetCommandLineA();

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "support/helper_process.h"
 #include "support/temp_image.h"
 
 namespace {
@@ -162,6 +163,36 @@ TEST_F(VexmachineTest, RegistryEditorRestoresBackupsAndRestrictionsHold) {
   EXPECT_EQ(status, 1);
   EXPECT_NE(output.find("error 5"), std::string::npos) << output;
   Run("deny '" + image_ + "' 'HKEY_LOCAL_MACHINE\\NoSuchKey'", &status);
+  EXPECT_EQ(status, 1);
+}
+
+TEST_F(VexmachineTest, RunsProgramsAndSendsMessages) {
+  int status = -1;
+  Run("create '" + image_ + "'", &status);
+  ASSERT_EQ(status, 0);
+  fs::create_directories(image_ + "/drives/C/Tools");
+  fs::copy_file(VEXMARL_TEST_ECHO, image_ + "/drives/C/Tools/echo.exe");
+  // The current folder of a program started from outside the image is the drive root.
+  Run("run '" + image_ + "' 'C:\\Tools\\echo.exe' first 'second one'", &status);
+  EXPECT_EQ(status, 0);
+  std::ifstream report(image_ + "/drives/C/echo.txt", std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(report)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text.substr(0, text.find("machine:")),
+            "C:\\Tools\\echo.exe first \"second one\"\narg:first\narg:second one\n");
+  fs::remove(image_ + "/drives/C/echo.txt");
+  Run("run '" + image_ + "' --cmdline 'echo.exe  /x' 'C:\\Tools\\echo.exe'", &status);
+  EXPECT_EQ(status, 0);
+  std::ifstream again(image_ + "/drives/C/echo.txt", std::ios::binary);
+  std::getline(again, text);
+  EXPECT_EQ(text, "echo.exe  /x");  // the command line exactly as given
+  Run("run '" + image_ + "' nosuchprogram", &status);
+  EXPECT_EQ(status, 1);
+
+  testing_support::HelperProcess window({VEXMARL_TEST_HOLDER, image_, "window", "Demo Window"});
+  ASSERT_EQ(window.Report(), "ready");
+  EXPECT_EQ(Run("send '" + image_ + "' 'Demo Window' 1231 2 3", &status), "1005\n");
+  EXPECT_EQ(status, 0);
+  Run("send '" + image_ + "' 'No Such Window' 1231", &status);
   EXPECT_EQ(status, 1);
 }
 

@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "create_image.h"
 #include "foundation/os_identity.h"
@@ -23,7 +25,9 @@ constexpr const char* kUsage =
     "       vexmachine path IMAGE WINPATH [--short|--long]\n"
     "       vexmachine dir IMAGE WINPATH [--recursive]\n"
     "       vexmachine regedit IMAGE ARGS...\n"
-    "       vexmachine deny IMAGE KEY | vexmachine allow IMAGE KEY\n";
+    "       vexmachine deny IMAGE KEY | vexmachine allow IMAGE KEY\n"
+    "       vexmachine run IMAGE [--cmdline TEXT] PROGRAM [ARGS...]\n"
+    "       vexmachine send IMAGE TITLE MESSAGE [WPARAM LPARAM]\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -182,6 +186,61 @@ int Regedit(const std::vector<std::string>& args) {
   return 1;
 }
 
+// Starts a program of the image as the shell would and waits for it; its exit status is
+// vexmachine's.
+int Run(const std::vector<std::string>& args) {
+  if (args.size() < 2) return Usage();
+  std::size_t at = 1;
+  std::optional<std::string> commandLine;
+  if (args[at] == "--cmdline") {
+    if (args.size() < 4) return Usage();
+    commandLine = args[at + 1];
+    at += 2;
+  }
+  auto machine = OpenImage(args[0]);
+  if (!machine) return 1;
+  auto program = machine->shell().FindProgram(args[at]);
+  if (!program) {
+    std::fprintf(stderr, "vexmachine: no program %s in the image\n", args[at].c_str());
+    return 1;
+  }
+  if (!commandLine) {
+    commandLine = platform::QuoteArgument(*program);
+    for (std::size_t i = at + 1; i < args.size(); ++i)
+      *commandLine += " " + platform::QuoteArgument(args[i]);
+  }
+  platform::HANDLE process = machine->shell().StartProgram(*program, *commandLine, "");
+  if (!process) {
+    std::fprintf(stderr, "vexmachine: cannot start %s (error %u)\n", program->c_str(),
+                 platform::GetLastError());
+    return 1;
+  }
+  int status = 0;
+  waitpid(static_cast<pid_t>(machine->processes().GetProcessId(process)), &status, 0);
+  platform::CloseHandle(process);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Sends a message to a window of the image found by its title and prints the answer.
+int Send(const std::vector<std::string>& args) {
+  if (args.size() != 3 && args.size() != 5) return Usage();
+  auto machine = OpenImage(args[0]);
+  if (!machine) return 1;
+  platform::Messages& messages = machine->messages();
+  platform::HWND window = messages.FindWindowA(nullptr, args[1].c_str());
+  if (!window) {
+    std::fprintf(stderr, "vexmachine: no window titled %s\n", args[1].c_str());
+    return 1;
+  }
+  auto number = [](const std::string& text) { return std::strtoll(text.c_str(), nullptr, 0); };
+  platform::LRESULT result =
+      messages.SendMessageA(window, static_cast<platform::UINT>(number(args[2])),
+                            args.size() == 5 ? static_cast<platform::WPARAM>(number(args[3])) : 0,
+                            args.size() == 5 ? static_cast<platform::LPARAM>(number(args[4])) : 0);
+  std::printf("%lld\n", static_cast<long long>(result));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -195,5 +254,7 @@ int main(int argc, char** argv) {
   if (command == "regedit") return Regedit(args);
   if (command == "deny") return Restrict(args, true);
   if (command == "allow") return Restrict(args, false);
+  if (command == "run") return Run(args);
+  if (command == "send") return Send(args);
   return Usage();
 }
