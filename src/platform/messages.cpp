@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/byte_locks.h"
 #include "platform/handles.h"
 #include "platform/last_error.h"
 #include "platform/processes.h"
@@ -498,28 +499,6 @@ struct MutexObject : KernelObject {
   }
 };
 
-int Lock(int fd, int command, short type, off_t offset) {
-  struct flock region {};
-  region.l_type = type;
-  region.l_whence = SEEK_SET;
-  region.l_start = offset;
-  region.l_len = 1;
-  int result;
-  do {
-    result = fcntl(fd, command, &region);
-  } while (result != 0 && errno == EINTR);
-  return result;
-}
-
-bool HeldElsewhere(int fd) {
-  struct flock region {};
-  region.l_type = F_WRLCK;
-  region.l_whence = SEEK_SET;
-  region.l_start = 0;
-  region.l_len = 1;
-  return fcntl(fd, F_OFD_GETLK, &region) == 0 && region.l_type != F_UNLCK;
-}
-
 }  // namespace
 
 HANDLE Messages::CreateMutexA(const void*, BOOL, LPCSTR name) {
@@ -533,11 +512,11 @@ HANDLE Messages::CreateMutexA(const void*, BOOL, LPCSTR name) {
   const std::string path = image_.ObjectsFolder() + "/mutex-" + Hex(name) + ".lock";
   mutex->fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (mutex->fd < 0) return Fail(Win32ErrorFromErrno(errno), static_cast<HANDLE>(nullptr));
-  if (Lock(mutex->fd, F_OFD_SETLKW, F_WRLCK, 1) != 0)
+  if (LockByte(mutex->fd, F_OFD_SETLKW, F_WRLCK, 1) != 0)
     return Fail(Win32ErrorFromErrno(errno), static_cast<HANDLE>(nullptr));
-  const bool existed = HeldElsewhere(mutex->fd);
-  const bool registered = Lock(mutex->fd, F_OFD_SETLK, F_RDLCK, 0) == 0;
-  Lock(mutex->fd, F_OFD_SETLK, F_UNLCK, 1);
+  const bool existed = ByteHeldElsewhere(mutex->fd, 0);
+  const bool registered = LockByte(mutex->fd, F_OFD_SETLK, F_RDLCK, 0) == 0;
+  LockByte(mutex->fd, F_OFD_SETLK, F_UNLCK, 1);
   if (!registered) return Fail(Win32ErrorFromErrno(errno), static_cast<HANDLE>(nullptr));
   HANDLE handle = AddHandle(std::move(mutex));
   SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "platform/byte_locks.h"
 #include "platform/last_error.h"
 
 namespace platform {
@@ -24,29 +25,6 @@ off_t BaseOffset(dev_t device, ino_t inode) {
   key *= 0xBF58476D1CE4E5B9ull;
   key ^= key >> 29;
   return static_cast<off_t>((key & ((std::uint64_t{1} << 56) - 1)) * 8);
-}
-
-int Lock(int fd, int command, short type, off_t offset) {
-  struct flock region {};
-  region.l_type = type;
-  region.l_whence = SEEK_SET;
-  region.l_start = offset;
-  region.l_len = 1;
-  int result;
-  do {
-    result = fcntl(fd, command, &region);
-  } while (result != 0 && errno == EINTR);
-  return result;
-}
-
-// True when another open file description holds a lock on the byte.
-bool Held(int fd, off_t offset) {
-  struct flock region {};
-  region.l_type = F_WRLCK;
-  region.l_whence = SEEK_SET;
-  region.l_start = offset;
-  region.l_len = 1;
-  return fcntl(fd, F_OFD_GETLK, &region) == 0 && region.l_type != F_UNLCK;
 }
 
 }  // namespace
@@ -69,7 +47,7 @@ int ShareModes::Register(dev_t device, ino_t inode, DWORD access, DWORD share, D
   }
   const off_t base = BaseOffset(device, inode);
   // The guard makes the test and the registration one step for all processes.
-  if (Lock(fd, F_OFD_SETLKW, F_WRLCK, base + kGuardSlot) != 0) {
+  if (LockByte(fd, F_OFD_SETLKW, F_WRLCK, base + kGuardSlot) != 0) {
     error = Win32ErrorFromErrno(errno);
     close(fd);
     return -1;
@@ -77,16 +55,16 @@ int ShareModes::Register(dev_t device, ino_t inode, DWORD access, DWORD share, D
   const DWORD uses = SharedRightsOf(access);
   bool conflict = false;
   for (int i = 0; i < 3 && !conflict; ++i) {
-    if ((uses & kRights[i]) && Held(fd, base + kRefusesSlot + i)) conflict = true;
-    if (!(share & kRights[i]) && Held(fd, base + kUsesSlot + i)) conflict = true;
+    if ((uses & kRights[i]) && ByteHeldElsewhere(fd, base + kRefusesSlot + i)) conflict = true;
+    if (!(share & kRights[i]) && ByteHeldElsewhere(fd, base + kUsesSlot + i)) conflict = true;
   }
   if (!conflict) {
     for (int i = 0; i < 3; ++i) {
-      if (uses & kRights[i]) Lock(fd, F_OFD_SETLK, F_RDLCK, base + kUsesSlot + i);
-      if (!(share & kRights[i])) Lock(fd, F_OFD_SETLK, F_RDLCK, base + kRefusesSlot + i);
+      if (uses & kRights[i]) LockByte(fd, F_OFD_SETLK, F_RDLCK, base + kUsesSlot + i);
+      if (!(share & kRights[i])) LockByte(fd, F_OFD_SETLK, F_RDLCK, base + kRefusesSlot + i);
     }
   }
-  Lock(fd, F_OFD_SETLK, F_UNLCK, base + kGuardSlot);
+  LockByte(fd, F_OFD_SETLK, F_UNLCK, base + kGuardSlot);
   if (conflict) {
     close(fd);
     error = ERROR_SHARING_VIOLATION;
