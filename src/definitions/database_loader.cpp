@@ -8,12 +8,35 @@
 
 namespace definitions {
 
+namespace {
+
+// The container's failures, as the loader reports them.
+LoadError LoadErrorOf(DatabaseFileError error) {
+  switch (error) {
+    case DatabaseFileError::None:
+      return LoadError::None;
+    case DatabaseFileError::Unreadable:
+      return LoadError::Unreadable;
+    case DatabaseFileError::ShortHeader:
+      return LoadError::ShortHeader;
+    case DatabaseFileError::TooLong:
+      return LoadError::TooLong;
+    case DatabaseFileError::NotCompressed:
+      break;
+  }
+  return LoadError::NotCompressed;
+}
+
+}  // namespace
+
 const char* DescribeLoadError(LoadError error) {
   switch (error) {
-    case LoadError::None:
-      return "no error";
     case LoadError::Missing:
       return "the file does not exist";
+    case LoadError::NotWellFormed:
+      return "the text is not well-formed markup";
+    case LoadError::None:
+      return DescribeDatabaseFileError(DatabaseFileError::None);
     case LoadError::Unreadable:
       return DescribeDatabaseFileError(DatabaseFileError::Unreadable);
     case LoadError::ShortHeader:
@@ -21,11 +44,9 @@ const char* DescribeLoadError(LoadError error) {
     case LoadError::TooLong:
       return DescribeDatabaseFileError(DatabaseFileError::TooLong);
     case LoadError::NotCompressed:
-      return DescribeDatabaseFileError(DatabaseFileError::NotCompressed);
-    case LoadError::NotWellFormed:
-      return "the text is not well-formed markup";
+      break;
   }
-  return "unknown error";
+  return DescribeDatabaseFileError(DatabaseFileError::NotCompressed);
 }
 
 DatabaseLoader::DatabaseLoader(platform::Machine& machine, std::string programFolder,
@@ -55,21 +76,10 @@ bool DatabaseLoader::LoadBytes(const std::string& fileBytes) {
     std::string servicePack;
     osIdentifier_ = foundation::OsIdentifier(machine_.system(), servicePack);
     std::string text;
-    switch (UnpackDatabaseText(fileBytes, text)) {
-      case DatabaseFileError::None:
-        break;
-      case DatabaseFileError::Unreadable:
-        error_ = LoadError::Unreadable;
-        return false;
-      case DatabaseFileError::ShortHeader:
-        error_ = LoadError::ShortHeader;
-        return false;
-      case DatabaseFileError::TooLong:
-        error_ = LoadError::TooLong;
-        return false;
-      case DatabaseFileError::NotCompressed:
-        error_ = LoadError::NotCompressed;
-        return false;
+    if (DatabaseFileError error = UnpackDatabaseText(fileBytes, text);
+        error != DatabaseFileError::None) {
+      error_ = LoadErrorOf(error);
+      return false;
     }
     return LoadText(text);
   } catch (const std::bad_alloc&) {
