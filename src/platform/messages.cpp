@@ -151,6 +151,24 @@ bool InRange(UINT message, UINT first, UINT last) {
   return (first == 0 && last == 0) || (message >= first && message <= last);
 }
 
+// A message sent to a window of this process: run at once on its owner's thread, else
+// queued for the owner while the caller waits.
+LRESULT SendToLocalWindow(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto window = LookUpHandleAs<Window>(handle);
+  if (!window) return 0;
+  if (window->owner == std::this_thread::get_id())
+    return window->procedure(handle, message, wParam, lParam);
+  auto sent = std::make_shared<ThreadQueue::Sent>();
+  sent->message = MSG{handle, message, wParam, lParam, 0};
+  std::future<LRESULT> reply = sent->reply.get_future();
+  {
+    std::lock_guard guard(window->queue->lock);
+    window->queue->sent.push_back(sent);
+  }
+  window->queue->Wake();
+  return reply.get();
+}
+
 }  // namespace
 
 struct Messages::State {
@@ -202,16 +220,20 @@ HWND Messages::CreateWindowA(const std::string& title, WindowProcedure procedure
   window->endpointFile =
       folder + "/" + Hex(title) + "." + std::to_string(getpid()) + "." + std::to_string(number);
   std::ofstream(window->endpointFile) << name;
-  window->server = std::thread([this, handle, listener = window->listener] {
+  // The server owns the listener and closes it when the window's destruction shuts it down;
+  // it is not joined, since the window may be destroyed by the very message it delivers.
+  window->server = std::thread([handle, listener = window->listener] {
     for (;;) {
       int connection = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
       if (connection < 0) {
         if (errno == EINTR) continue;
-        return;  // the window is being destroyed
+        close(listener);
+        return;
       }
       Request request;
       if (ReadAll(connection, &request, sizeof request)) {
-        std::int64_t result = SendMessageA(handle, request.message, request.wParam, request.lParam);
+        std::int64_t result =
+            SendToLocalWindow(handle, request.message, request.wParam, request.lParam);
         WriteAll(connection, &result, sizeof result);
       }
       close(connection);
@@ -229,8 +251,7 @@ BOOL Messages::DestroyWindow(HWND handle) {
   }
   if (window->listener >= 0) {
     shutdown(window->listener, SHUT_RDWR);
-    if (window->server.joinable()) window->server.join();
-    close(window->listener);
+    if (window->server.joinable()) window->server.detach();
     std::error_code ignored;
     std::filesystem::remove(window->endpointFile, ignored);
   }
@@ -241,6 +262,20 @@ BOOL Messages::DestroyWindow(HWND handle) {
   if (window->owner == std::this_thread::get_id() && window->procedure)
     window->procedure(handle, WM_DESTROY, 0, 0);
   CloseHandle(handle);
+  // Senders still waiting for the window get no answer from it.
+  std::deque<std::shared_ptr<ThreadQueue::Sent>> unanswered;
+  {
+    std::lock_guard guard(window->queue->lock);
+    for (auto it = window->queue->sent.begin(); it != window->queue->sent.end();) {
+      if ((*it)->message.hwnd == handle) {
+        unanswered.push_back(*it);
+        it = window->queue->sent.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  for (auto& sent : unanswered) sent->reply.set_value(0);
   return TRUE;
 }
 
@@ -310,19 +345,7 @@ LRESULT Messages::SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM 
     close(fd);
     return static_cast<LRESULT>(result);
   }
-  auto window = LookUpHandleAs<Window>(handle);
-  if (!window) return 0;
-  if (window->owner == std::this_thread::get_id())
-    return window->procedure(handle, message, wParam, lParam);
-  auto sent = std::make_shared<ThreadQueue::Sent>();
-  sent->message = MSG{handle, message, wParam, lParam, 0};
-  std::future<LRESULT> reply = sent->reply.get_future();
-  {
-    std::lock_guard guard(window->queue->lock);
-    window->queue->sent.push_back(sent);
-  }
-  window->queue->Wake();
-  return reply.get();
+  return SendToLocalWindow(handle, message, wParam, lParam);
 }
 
 // Takes the next message for the calling thread, handling sent messages on the way; false

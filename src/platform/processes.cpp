@@ -107,6 +107,26 @@ std::string Processes::ProgramOf(pid_t pid) {
   return files_.WindowsPathOf(host).value_or("");
 }
 
+DWORD Processes::GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  if (module || !fileName || size == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const std::string program = ProgramOf(getpid());
+  if (program.empty()) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return 0;
+  }
+  const std::size_t length = std::min<std::size_t>(program.size(), size - 1);
+  program.copy(fileName, length);
+  fileName[length] = '\0';
+  if (length < program.size()) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  return static_cast<DWORD>(length);
+}
+
 std::vector<ModuleRecord> Processes::ModulesOf(pid_t pid) {
   std::vector<ModuleRecord> modules;
   const std::string program = ProgramOf(pid);

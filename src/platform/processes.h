@@ -106,6 +106,10 @@ class Processes {
   DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR fileName, DWORD size);
   BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* information, DWORD size);
 
+  // The Windows path of this process's program (only the null module is known), cut to
+  // size - 1 characters; its length, or 0 with the last error set when it is not in the image.
+  DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+
   // Tool help.
   HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
   BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry);

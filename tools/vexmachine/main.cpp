@@ -13,6 +13,7 @@
 
 #include "create_image.h"
 #include "foundation/os_identity.h"
+#include "install_program.h"
 #include "list_folder.h"
 #include "platform/last_error.h"
 #include "platform/machine.h"
@@ -27,7 +28,8 @@ constexpr const char* kUsage =
     "       vexmachine regedit IMAGE ARGS...\n"
     "       vexmachine deny IMAGE KEY | vexmachine allow IMAGE KEY\n"
     "       vexmachine run IMAGE [--cmdline TEXT] PROGRAM [ARGS...]\n"
-    "       vexmachine send IMAGE TITLE MESSAGE [WPARAM LPARAM]\n";
+    "       vexmachine send IMAGE TITLE MESSAGE [WPARAM LPARAM]\n"
+    "       vexmachine install IMAGE [--folder WINPATH] [--from HOSTDIR]\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -241,6 +243,32 @@ int Send(const std::vector<std::string>& args) {
   return 0;
 }
 
+// Installs the built program into an image.
+int Install(const std::vector<std::string>& args) {
+  if (args.empty()) return Usage();
+  std::string folder = vexmachine::kDefaultProgramFolder;
+  std::string from = VEXMARL_PROGRAM_DIR;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--folder" && i + 1 < args.size()) {
+      folder = args[++i];
+    } else if (args[i] == "--from" && i + 1 < args.size()) {
+      from = args[++i];
+    } else {
+      return Usage();
+    }
+  }
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  auto machine = OpenImage(args[0]);
+  if (!machine) return 1;
+  std::string error = vexmachine::InstallProgram(*machine, from, folder);
+  if (!error.empty()) {
+    std::fprintf(stderr, "vexmachine: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%s\\\n", folder.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -256,5 +284,6 @@ int main(int argc, char** argv) {
   if (command == "allow") return Restrict(args, false);
   if (command == "run") return Run(args);
   if (command == "send") return Send(args);
+  if (command == "install") return Install(args);
   return Usage();
 }

@@ -1,0 +1,48 @@
+// The resource library "resources.dll": the program's texts, pages and bitmaps by id. It is
+// loaded from the current folder at start-up; without it the program uses a few texts of
+// its own.
+#pragma once
+
+#include <string>
+
+#include "app/text_format.h"
+#include "platform/files.h"
+
+namespace app {
+
+inline constexpr const char* kResourceLibraryName = "resources.dll";
+
+class Resources {
+ public:
+  Resources() = default;
+  ~Resources() { Free(); }
+  Resources(const Resources&) = delete;
+  Resources& operator=(const Resources&) = delete;
+
+  // Loads the library of that bare name from the machine's current folder; false when it is
+  // missing or lacks the resource interface.
+  bool Load(platform::Files& files, const std::string& name = kResourceLibraryName);
+  void Free();
+  bool Loaded() const { return library_ != nullptr; }
+
+  // The text with the id from the library, else the program's own text, else empty.
+  std::string String(unsigned id) const;
+  // The text with the id used as a format.
+  std::string Format(unsigned id, std::initializer_list<TextArgument> arguments) const {
+    return FormatText(String(id), arguments);
+  }
+  // The bytes of a page or bitmap; empty when there is none.
+  std::string Page(unsigned id) const;
+  std::string Bitmap(unsigned id) const;
+
+ private:
+  using LoadString = int (*)(unsigned, char*, int);
+  using FindData = const unsigned char* (*)(unsigned, unsigned*);
+
+  void* library_ = nullptr;
+  LoadString loadString_ = nullptr;
+  FindData findPage_ = nullptr;
+  FindData findBitmap_ = nullptr;
+};
+
+}  // namespace app

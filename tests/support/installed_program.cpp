@@ -1,0 +1,58 @@
+#include "support/installed_program.h"
+
+#include "platform/shell.h"
+
+namespace testing_support {
+namespace {
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string WindowsCommandLine(const std::string& folder, const std::string& commandLine) {
+  return "\"" + folder + "\\Vexmarl.exe\" " + commandLine;
+}
+
+std::vector<std::string> ProgramArguments(TempImage& image, const std::string& folder,
+                                          const std::string& commandLine) {
+  auto host = image.Files().HostPathOf(folder + "\\Vexmarl.exe");
+  return {
+      "/usr/bin/env",
+      std::string(platform::kCommandLineVariable) + "=" + WindowsCommandLine(folder, commandLine),
+      host.value_or("/nonexistent")};
+}
+
+}  // namespace
+
+bool InstallProgram(TempImage& image, const std::string& folder) {
+  int status = -1;
+  RunCommand(std::string(VEXMACHINE_PROGRAM) + " install " + Quote(image.Root()) + " --folder " +
+                 Quote(folder),
+             &status);
+  return status == 0;
+}
+
+ProgramInstance::ProgramInstance(TempImage& image, const std::string& commandLine,
+                                 const std::string& folder)
+    : process_(std::make_unique<HelperProcess>(ProgramArguments(image, folder, commandLine))) {}
+
+ProgramInstance::~ProgramInstance() {
+  process_->Kill();
+}
+
+std::string RunProgram(TempImage& image, const std::string& commandLine,
+                       const std::string& folder) {
+  std::string command;
+  for (const std::string& argument : ProgramArguments(image, folder, commandLine))
+    command += Quote(argument) + " ";
+  return RunCommand(command + "</dev/null");
+}
+
+std::string SendToWindow(TempImage& image, const std::string& title, unsigned message) {
+  return RunCommand(std::string(VEXMACHINE_PROGRAM) + " send " + Quote(image.Root()) + " " +
+                    Quote(title) + " " + std::to_string(message));
+}
+
+}  // namespace testing_support

@@ -1,0 +1,40 @@
+// The built program installed into a test image, and instances of it run as real processes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/helper_process.h"
+#include "support/temp_image.h"
+
+namespace testing_support {
+
+inline constexpr const char* kInstalledFolder = "C:\\Program Files\\Vexmarl";
+
+// Installs the program with vexmachine into the Windows folder of the image; false when the
+// installer failed.
+bool InstallProgram(TempImage& image, const std::string& folder = kInstalledFolder);
+
+// An instance of Vexmarl.exe of an image started with a command line (the text after the
+// program's path); its status lines come back through Report(). Closed through its window
+// when it still runs at the end.
+class ProgramInstance {
+ public:
+  ProgramInstance(TempImage& image, const std::string& commandLine,
+                  const std::string& folder = kInstalledFolder);
+  ~ProgramInstance();
+  std::string Report() { return process_->Report(); }
+
+ private:
+  std::unique_ptr<HelperProcess> process_;
+};
+
+// Runs Vexmarl.exe of the image to its end with the command line; its standard output.
+std::string RunProgram(TempImage& image, const std::string& commandLine,
+                       const std::string& folder = kInstalledFolder);
+
+// Sends a message to the window with that title through vexmachine; its answer, or empty.
+std::string SendToWindow(TempImage& image, const std::string& title, unsigned message);
+
+}  // namespace testing_support
