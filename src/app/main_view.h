@@ -8,9 +8,27 @@
 
 namespace app {
 
+// One row of the found-items list.
+struct FoundRow {
+  std::string entryName, kindLabel, category, text, danger;
+};
+
+// What the scanning page shows while a scan runs.
+struct ScanProgressView {
+  std::string phaseText, itemText;
+  int objectsExamined = 0, itemsFound = 0, itemsListed = 0, itemsIgnored = 0;
+};
+
 class MainView {
  public:
   virtual ~MainView() = default;
+  // A page was shown; its header text.
+  virtual void ShowPage(const std::string& header) = 0;
+  virtual void AddRow(const FoundRow& row) = 0;
+  virtual void ShowScanProgress(const ScanProgressView& progress) = 0;
+  // The scan ended: its status text (finished or stopped) and the caption of the page's
+  // button (remove or home).
+  virtual void ShowScanEnd(const std::string& status, const std::string& button) = 0;
   // The text of the status line.
   virtual void ShowStatus(const std::string& text) = 0;
   // The framework's own handling of activation: the window comes to the front.

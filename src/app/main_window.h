@@ -4,17 +4,30 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/branding_settings.h"
 #include "app/main_view.h"
 #include "app/resources.h"
+#include "app/scan_session.h"
 #include "platform/machine.h"
 
 namespace app {
 
 // Private messages of the main window.
 constexpr platform::UINT StartScanMessage = platform::WM_USER + 207;  // 1231
+constexpr platform::UINT ScanProgressMessage = 3002;
+constexpr platform::UINT ScanPhaseMessage = 3009;
+constexpr platform::UINT AbortScanMessage = 3010;
+constexpr platform::UINT LogLineMessage = 3011;
+
+// Timers of the main window.
+constexpr std::uintptr_t kScanSoonTimer = 101;       // "-t": a scan 2000 ms after opening
+constexpr std::uintptr_t kStartUpScanTimer = 102;    // "-s": the start-up scan setting
+constexpr std::uintptr_t kScanProgressTimer = 6969;  // the progress poll while scanning
 
 class MainWindow {
  public:
@@ -32,12 +45,20 @@ class MainWindow {
   void ShowStatus(const std::string& text) { view_.ShowStatus(text); }
   // The status line when no control has a hint: string 132 with the name and version.
   std::string DefaultStatus() const;
+  // Starts a scan on a worker thread unless one runs.
+  void StartScan();
+  bool ScanRunning() const { return scanRunning_; }
+  ScanSession* Session() { return session_.get(); }
 
  private:
   platform::LRESULT Procedure(platform::HWND window, platform::UINT message,
                               platform::WPARAM wParam, platform::LPARAM lParam);
   void Initialise();
   void Close();
+  void OnTimer(std::uintptr_t id);
+  void AddFoundRow(const scan::FoundItem& item);
+  void PollProgress();
+  std::string KindLabel(scan::FoundItemKind kind) const;
 
   platform::Machine& machine_;
   const BrandingSettings& branding_;
@@ -46,6 +67,10 @@ class MainWindow {
   std::string commandLine_;
   platform::HWND window_ = nullptr;
   bool scanRunning_ = false;
+  bool lastScanModeRequested_ = false;
+  std::unique_ptr<ScanSession> session_;
+  std::thread worker_;
+  std::vector<scan::FoundItem> rows_;
 };
 
 }  // namespace app

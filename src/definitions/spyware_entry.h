@@ -30,6 +30,7 @@ struct FileTrace {
 struct RegistryKeyTrace {
   std::string keyPath;
   RootFlags flags{};
+  bool found = false;  // by the last scan
 };
 
 struct RegistryValueTrace {
@@ -38,6 +39,7 @@ struct RegistryValueTrace {
   std::string expectedData;
   std::string fullText;
   RootFlags flags{};
+  bool found = false;
 };
 
 struct ChangedValueTrace {
@@ -48,10 +50,12 @@ struct ChangedValueTrace {
   std::string newValue;       // the value to restore
   std::string fullText;       // key path \ value name \ lower-cased old value
   RootFlags flags{};
+  bool found = false;
 };
 
 struct HostTrace {
   std::string host;
+  bool found = false;
 };
 
 inline constexpr const char* kNoDescription = "No description available";

@@ -34,4 +34,33 @@ bool WriteWholeFile(Files& files, const std::string& path, const std::string& by
   return written == bytes.size();
 }
 
+bool ReplaceWholeFile(Files& files, const std::string& path, const std::string& bytes) {
+  const std::string temporary = path + ".vxnew";
+  if (!WriteWholeFile(files, temporary, bytes)) {
+    DWORD error = GetLastError();
+    files.DeleteFileA(temporary.c_str());
+    return Fail(error, false);
+  }
+  if (!files.MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DWORD error = GetLastError();
+    files.DeleteFileA(temporary.c_str());
+    return Fail(error, false);
+  }
+  return true;
+}
+
+std::vector<std::string> TextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
 }  // namespace foundation

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -14,5 +15,14 @@ std::optional<std::string> ReadWholeFile(platform::Files& files, const std::stri
 // Writes the bytes as the file's whole content; disposition is CREATE_ALWAYS or CREATE_NEW.
 bool WriteWholeFile(platform::Files& files, const std::string& path, const std::string& bytes,
                     platform::DWORD disposition = platform::CREATE_ALWAYS);
+
+// Replaces the file's content as one step: the bytes go to a file beside it, which then takes
+// its place, so that a failure leaves the old content whole. False when the new content could
+// not be written (the old file is untouched) or could not take the old one's place.
+bool ReplaceWholeFile(platform::Files& files, const std::string& path, const std::string& bytes);
+
+// The lines of a text read in text mode: split at line feeds, a carriage return before one
+// dropped; a last line without its end counts.
+std::vector<std::string> TextLines(const std::string& text);
 
 }  // namespace foundation

@@ -12,9 +12,6 @@ using namespace platform;
 
 namespace {
 
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
 struct OptionLine {
   const char* setting;
   const char* label;
@@ -34,22 +31,7 @@ constexpr OptionLine kOptionLines[] = {
     {foundation::setting::kExitWhenFinished, "Exit When Finished"},
 };
 
-std::tm LocalTime(std::time_t time) {
-  std::tm local{};
-  localtime_r(&time, &local);
-  return local;
-}
-
 }  // namespace
-
-std::string LogTime(std::time_t time) {
-  const std::tm local = LocalTime(time);
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d %s %02d %02d:%02d:%02d", local.tm_mday,
-                kMonths[local.tm_mon % 12], local.tm_year % 100, local.tm_hour, local.tm_min,
-                local.tm_sec);
-  return text;
-}
 
 SessionLog::SessionLog(Machine& machine, SessionLogSource source)
     : machine_(machine), source_(std::move(source)) {
@@ -83,7 +65,7 @@ bool SessionLog::OpenSessionLog() {
   Files& files = machine_.files();
   if (!foundation::EnsureFolderPath(files, source_.programFolder + "Logs")) return false;
   const std::time_t opened = source_.now();
-  const std::tm local = LocalTime(opened);
+  const std::tm local = foundation::LocalTime(opened);
   char name[96];
   std::snprintf(name, sizeof name, "Log %02d-%02d-%02d %02d-%02d-%02d.Log", local.tm_mday,
                 local.tm_mon + 1, local.tm_year % 100, local.tm_hour, local.tm_min, local.tm_sec);

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "foundation/time_text.h"
 #include "platform/machine.h"
 
 namespace logging {
@@ -27,8 +28,7 @@ struct SessionLogSource {
   std::function<std::time_t()> now;
 };
 
-// "%d %b %y %H:%M:%S" with English month names, whatever the host's locale.
-std::string LogTime(std::time_t time);
+using foundation::LogTime;
 
 class SessionLog {
  public:

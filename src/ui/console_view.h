@@ -1,5 +1,6 @@
-// The main window's view on a console: the status line is printed on standard output, one
-// line each time it changes, and questions are asked on the terminal.
+// The main window's view on a console: the status line, page headers, found rows and the end
+// of a scan are printed on standard output, one line each, and questions are asked on the
+// terminal.
 #pragma once
 
 #include <iostream>
@@ -17,6 +18,12 @@ class ConsoleView : public app::MainView {
       : out_(out), prompt_(in, out, interactive) {}
 
   void ShowStatus(const std::string& text) override;
+  void ShowPage(const std::string& header) override;
+  // One line per row: kind label, entry name and item text, separated by tabs.
+  void AddRow(const app::FoundRow& row) override;
+  // The console shows no live progress: a scan's lines and its end are enough here.
+  void ShowScanProgress(const app::ScanProgressView&) override {}
+  void ShowScanEnd(const std::string& status, const std::string& button) override;
   // The console cannot raise itself; it shows its status line again instead.
   void Activate() override;
   platform::Prompt& prompt() override { return prompt_; }

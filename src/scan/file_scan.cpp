@@ -1,0 +1,193 @@
+// Walking folders for file and folder traces, sweeping spyware folders, and looking paths
+// and digests up in the definitions' tables.
+#include "scan/pattern_match.h"
+#include "scan/scan_engine.h"
+
+namespace scan {
+namespace {
+
+bool HasTilde(const std::string& text) {
+  return text.find('~') != std::string::npos;
+}
+
+// The path without a leading drive ("c:").
+std::string WithoutDrive(std::string text) {
+  if (text.size() >= 2 && text[1] == ':') text.erase(0, 2);
+  return text;
+}
+
+template <typename Row>
+std::vector<std::string> Keys(const std::vector<Row>& table, const platform::CodePage& code,
+                              bool dropDrive) {
+  std::vector<std::string> keys;
+  keys.reserve(table.size());
+  for (const Row& row : table) {
+    std::string key = code.Lower(row.key);
+    keys.push_back(dropDrive ? WithoutDrive(std::move(key)) : std::move(key));
+  }
+  return keys;
+}
+
+}  // namespace
+
+void ScanEngine::IndexDefinitions() {
+  const platform::CodePage& code = machine_.Code();
+  fileIndex_.Build(Keys(database_.FileTable(), code, true));
+  folderIndex_.Build(Keys(database_.FolderTable(), code, false));
+  digestIndex_.Build(Keys(database_.DigestTable(), code, true));
+}
+
+std::string ScanEngine::ShortPath(const std::string& text) {
+  char buffer[1000];
+  const platform::DWORD length =
+      machine_.files().GetShortPathNameA(text.c_str(), buffer, sizeof buffer);
+  return length == 0 || length >= sizeof buffer ? text : std::string(buffer, length);
+}
+
+std::uint64_t ScanEngine::FileSize(const std::string& path) {
+  platform::Files& files = machine_.files();
+  platform::HANDLE file =
+      files.CreateFileA(path.c_str(), platform::GENERIC_READ, platform::FILE_SHARE_READ, nullptr,
+                        platform::OPEN_EXISTING, 0, nullptr);
+  if (file == platform::INVALID_HANDLE_VALUE) return 0;
+  platform::DWORD high = 0;
+  const platform::DWORD low = files.GetFileSize(file, &high);
+  const bool failed = low == platform::INVALID_FILE_SIZE && platform::GetLastError() != 0;
+  platform::CloseHandle(file);
+  return failed ? 0 : (static_cast<std::uint64_t>(high) << 32 | low);
+}
+
+const definitions::SpywareEntry* ScanEngine::LookupDirectory(const std::string& path) {
+  const std::string lowerPath = machine_.Code().Lower(path);
+  std::vector<std::size_t> rows;
+  folderIndex_.Candidates(lowerPath, rows);
+  const auto& table = database_.FolderTable();
+  for (std::size_t row : rows) {
+    if (PatternMatch(machine_.Code().Lower(table[row].key), lowerPath) &&
+        machine_.files().PathFileExistsA(path.c_str()))
+      return table[row].entry;
+  }
+  return nullptr;
+}
+
+// One row of the file table against a path, as the linear search compares them: an 8.3 name
+// on either side brings the other to its short form, drive letters are dropped, and a row
+// with a size also needs the file to have that size.
+bool ScanEngine::FileRowMatches(std::size_t row, const std::string& path, bool pathHasTilde,
+                                std::string& lowerPath, std::string& shortLowerPath) {
+  const platform::CodePage& code = machine_.Code();
+  const auto& entry = database_.FileTable()[row];
+  std::string pattern = entry.key;
+  if (pathHasTilde) pattern = ShortPath(pattern);
+  const std::string* text = &lowerPath;
+  if (HasTilde(pattern)) {
+    if (shortLowerPath.empty()) shortLowerPath = WithoutDrive(code.Lower(ShortPath(path)));
+    text = &shortLowerPath;
+  }
+  if (!PatternMatch(WithoutDrive(code.Lower(pattern)), *text)) return false;
+  return entry.trace->size == 0 || FileSize(path) == static_cast<std::uint32_t>(entry.trace->size);
+}
+
+const definitions::SpywareEntry* ScanEngine::LookupFile(const std::string& path) {
+  const bool pathHasTilde = HasTilde(path);
+  std::string lowerPath = WithoutDrive(machine_.Code().Lower(path));
+  std::string shortLowerPath;
+  std::vector<std::size_t> rows;
+  if (pathHasTilde) {
+    // Every row may take its short form here: search them all, in order.
+    rows.resize(fileIndex_.Size());
+    for (std::size_t row = 0; row < rows.size(); ++row) rows[row] = row;
+  } else {
+    fileIndex_.Candidates(lowerPath, rows);
+  }
+  for (std::size_t row : rows)
+    if (FileRowMatches(row, path, pathHasTilde, lowerPath, shortLowerPath))
+      return database_.FileTable()[row].entry;
+  return nullptr;
+}
+
+const definitions::SpywareEntry* ScanEngine::LookupProcessDigest(const std::string& digest) {
+  const std::string lowerDigest = WithoutDrive(machine_.Code().Lower(digest));
+  std::vector<std::size_t> rows;
+  digestIndex_.Candidates(lowerDigest, rows);
+  const auto& table = database_.DigestTable();
+  for (std::size_t row : rows)
+    if (PatternMatch(WithoutDrive(machine_.Code().Lower(table[row].key)), lowerDigest))
+      return table[row].entry;
+  return nullptr;
+}
+
+void ScanEngine::WalkFolder(const std::string& path, bool noDescent) {
+  const definitions::SpywareEntry* folderEntry = LookupDirectory(path);
+  if (folderEntry) SweepSpywareFolder(path, *folderEntry);
+  std::string folder = path;
+  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+
+  platform::Files& files = machine_.files();
+  platform::WIN32_FIND_DATAA found;
+  platform::HANDLE search = files.FindFirstFileA((folder + "\\*.*").c_str(), &found);
+  if (search == platform::INVALID_HANDLE_VALUE) return;
+  do {
+    if (abort_) break;
+    ++counters_.objectsExamined;
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    const std::string full = folder + "\\" + name;
+    if (found.dwFileAttributes & platform::FILE_ATTRIBUTE_DIRECTORY) {
+      // A link is a reparse point: reported by the layer, never followed by a walk.
+      if (noDescent || (found.dwFileAttributes & platform::FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+      SetItemText(full);
+      WalkFolder(full, false);
+      continue;
+    }
+    SetItemText(full);
+    const definitions::SpywareEntry* entry = folderEntry ? folderEntry : LookupFile(full);
+    if (!entry) continue;
+    if (AddFoundItem(full, *entry, FoundItemKind::File)) {
+      ++counters_.filesFound;
+      LogLine("<FILE PATH = \"" + full + "\"/>");
+    }
+  } while (files.FindNextFileA(search, &found));
+  files.FindClose(search);
+}
+
+void ScanEngine::SweepSpywareFolder(const std::string& path,
+                                    const definitions::SpywareEntry& entry) {
+  if (AddFoundItem(path, entry, FoundItemKind::Folder)) {
+    ++counters_.foldersFound;
+    ++counters_.objectsExamined;
+  }
+  std::string folder = path;
+  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  platform::Files& files = machine_.files();
+  platform::WIN32_FIND_DATAA found;
+  platform::HANDLE search = files.FindFirstFileA((folder + "\\*.*").c_str(), &found);
+  if (search == platform::INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    const std::string full = folder + "\\" + name;
+    if (found.dwFileAttributes & platform::FILE_ATTRIBUTE_DIRECTORY) {
+      if (!(found.dwFileAttributes & platform::FILE_ATTRIBUTE_REPARSE_POINT))
+        SweepSpywareFolder(full, entry);
+    } else if (AddFoundItem(full, entry, FoundItemKind::File)) {
+      ++counters_.objectsExamined;
+      ++counters_.filesFound;
+    }
+  } while (files.FindNextFileA(search, &found));
+  files.FindClose(search);
+}
+
+void ScanEngine::ScanSpywareFolders() {
+  Phase(ScanPhase::Registry);
+  for (const auto& entry : database_.Entries()) {
+    if (abort_) break;
+    for (const definitions::FolderTrace& trace : entry->folders) {
+      if (abort_) break;
+      SetItemText(trace.path);
+      WalkFolder(trace.path, false);
+    }
+  }
+}
+
+}  // namespace scan

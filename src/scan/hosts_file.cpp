@@ -1,0 +1,55 @@
+#include "scan/hosts_file.h"
+
+#include "foundation/whole_file.h"
+#include "platform/last_error.h"
+
+namespace scan {
+
+bool IsLoopbackLine(const std::string& line) {
+  const std::size_t start = line.find_first_not_of(" \t\r\n\v\f");
+  return start != std::string::npos && line.compare(start, 4, "127.") == 0;
+}
+
+void HostsFiles::BuildHostsFileSet() {
+  platform::System& system = machine_.system();
+  char windows[platform::MAX_PATH] = {}, systemFolder[platform::MAX_PATH] = {};
+  system.SHGetFolderPathA(nullptr, platform::CSIDL_WINDOWS, nullptr, 0, windows);
+  system.SHGetFolderPathA(nullptr, platform::CSIDL_SYSTEM, nullptr, 0, systemFolder);
+  paths_.clear();
+  for (const std::string& candidate :
+       {std::string(windows) + "\\hosts", std::string(windows) + "\\hosts.new",
+        std::string(systemFolder) + "\\drivers\\etc\\hosts",
+        std::string(systemFolder) + "\\drivers\\etc\\hosts.new"}) {
+    if (machine_.files().PathFileExistsA(candidate.c_str())) paths_.push_back(candidate);
+  }
+}
+
+bool HostsFiles::HostsContains(const std::string& text) const {
+  for (const std::string& path : paths_) {
+    auto content = foundation::ReadWholeFile(machine_.files(), path);
+    if (!content) continue;
+    for (const std::string& line : foundation::TextLines(*content))
+      if (!IsLoopbackLine(line) && line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+bool HostsFiles::RemoveHostsEntry(const std::string& text) {
+  platform::Files& files = machine_.files();
+  for (const std::string& path : paths_) {
+    auto content = foundation::ReadWholeFile(files, path);
+    if (!content) continue;
+    std::string kept;
+    for (const std::string& line : foundation::TextLines(*content))
+      if (IsLoopbackLine(line) || line.find(text) == std::string::npos) kept += line + "\r\n";
+    if (foundation::ReplaceWholeFile(files, path, kept)) continue;
+    // A file that cannot be replaced (read-only, in use) is passed over like one that cannot
+    // be opened; a new content that could not be written fails the operation.
+    const platform::DWORD error = platform::GetLastError();
+    if (error != platform::ERROR_ACCESS_DENIED && error != platform::ERROR_SHARING_VIOLATION)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace scan
