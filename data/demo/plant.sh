@@ -30,7 +30,8 @@ plant 'C:\Program Files\Glimmerbar\skins\blue.skin' 'skin'
 plant 'C:\WINDOWS\system32\glmhook.dll' 'MZ hook'
 plant 'C:\glimmerbar.ini' '[glimmer]'
 plant 'C:\WINDOWS\qfk32.dll' 'MZ keylogger'
-plant 'C:\Documents and Settings\Demo\Local Settings\qfk\keys.dat' 'keys'
+profile=$("$vexmachine" info "$image" | awk -F'\t' '$1 == "folder" && $2 == 40 { print $3 }')
+plant "$profile\\Local Settings\\qfk\\keys.dat" 'keys'
 
 hosts=$("$vexmachine" path "$image" 'C:\WINDOWS\system32\drivers\etc\hosts')
 printf '127.0.0.1 update.vexmarl.example\r\n203.0.113.7 www.vexmarl.example\r\n' >>"$hosts"

@@ -55,4 +55,10 @@ std::string SendToWindow(TempImage& image, const std::string& title, unsigned me
                     Quote(title) + " " + std::to_string(message));
 }
 
+bool ProgramInstance::WaitFor(const std::string& line) {
+  for (std::string report = Report(); report != "no report"; report = Report())
+    if (report == line) return true;
+  return false;
+}
+
 }  // namespace testing_support

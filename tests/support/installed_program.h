@@ -25,6 +25,8 @@ class ProgramInstance {
                   const std::string& folder = kInstalledFolder);
   ~ProgramInstance();
   std::string Report() { return process_->Report(); }
+  // Reads reports until one equals the line; false when the program ended first.
+  bool WaitFor(const std::string& line);
 
  private:
   std::unique_ptr<HelperProcess> process_;

@@ -30,6 +30,8 @@ TempImage::TempImage(const std::string& os) {
   root_ = pattern;
   vexmachine::ImageOptions options;
   options.os = os;
+  // The system programs (the registry editor) come from where vexmachine was built.
+  options.programsFolder = fs::path(VEXMACHINE_PROGRAM).parent_path().string();
   std::string error = vexmachine::CreateImage(root_, options);
   if (!error.empty()) throw std::runtime_error(error);
   machine_ = platform::Machine::Open(root_);

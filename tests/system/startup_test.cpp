@@ -75,11 +75,24 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, SecondStartActivatesTheFirstAndEnds) {
   ProgramInstance first(image_, "");
-  ASSERT_EQ(first.Report(), kReadyLine);
+  ASSERT_TRUE(first.WaitFor(kReadyLine));
   for (const char* commandLine : {"-t ", "-s", "-b", ""}) {
     SCOPED_TRACE(commandLine);
     EXPECT_EQ(RunProgram(image_, commandLine), "");  // ends without a window of its own
     EXPECT_EQ(first.Report(), kReadyLine);           // the first came to the front again
+  }
+  EXPECT_EQ(SendToWindow(image_, "Vexmarl", 16), "0\n");
+  EXPECT_EQ(first.Report(), "no report");
+}
+
+TEST_F(StartupTest, SecondStartWithTheScanSwitchMakesTheFirstScan) {
+  ProgramInstance first(image_, "");
+  ASSERT_TRUE(first.WaitFor(kReadyLine));
+  for (const char* commandLine : {"-t", "-T"}) {
+    SCOPED_TRACE(commandLine);
+    EXPECT_EQ(RunProgram(image_, commandLine), "");
+    EXPECT_EQ(first.Report(), "Scanning");
+    EXPECT_TRUE(first.WaitFor("Scan finished"));
   }
   EXPECT_EQ(SendToWindow(image_, "Vexmarl", 16), "0\n");
   EXPECT_EQ(first.Report(), "no report");
@@ -93,9 +106,9 @@ TEST_F(StartupTest, AnotherBrandRunsAsAFullInstance) {
   image_.WriteFile(other + "\\settings.xml", settings);
 
   ProgramInstance first(image_, "");
-  ASSERT_EQ(first.Report(), kReadyLine);
+  ASSERT_TRUE(first.WaitFor(kReadyLine));
   ProgramInstance second(image_, "", other);
-  EXPECT_EQ(second.Report(), "Othermarl 4.23 - anti-spyware scanner and remover");
+  EXPECT_TRUE(second.WaitFor("Othermarl 4.23 - anti-spyware scanner and remover"));
   EXPECT_EQ(SendToWindow(image_, "Othermarl", 16), "0\n");
   EXPECT_EQ(second.Report(), "no report");
   EXPECT_EQ(SendToWindow(image_, "Vexmarl", 16), "0\n");
@@ -105,13 +118,13 @@ TEST_F(StartupTest, AnotherBrandRunsAsAFullInstance) {
 TEST_F(StartupTest, MissingResourceLibraryStillStarts) {
   image_.Files().DeleteFileA("C:\\Program Files\\Vexmarl\\resources.dll");
   ProgramInstance first(image_, "");
-  EXPECT_EQ(first.Report(), "Vexmarl 4.23");  // the program's own default status text
+  EXPECT_TRUE(first.WaitFor("Vexmarl 4.23"));  // the program's own default status text
   EXPECT_EQ(SendToWindow(image_, "Vexmarl", 16), "0\n");
 }
 
 TEST_F(StartupTest, ProcessCommandEndsOnlyTheFirstProcessOfThatExactName) {
   ProgramInstance interactive(image_, "");
-  ASSERT_EQ(interactive.Report(), kReadyLine);
+  ASSERT_TRUE(interactive.WaitFor(kReadyLine));
   ImageProgram one(image_, "spy/victim.exe", "victim-1");
   ImageProgram two(image_, "other/victim.exe", "victim-2");
   ASSERT_TRUE(one.Ready() && two.Ready());
@@ -147,7 +160,7 @@ TEST_F(StartupTest, MalformedProcessCommandsStartTheProgram) {
         "/process -k " + longName, std::string("/Process -k victim.exe")}) {
     SCOPED_TRACE(commandLine);
     ProgramInstance started(image_, commandLine);
-    EXPECT_EQ(started.Report(), kReadyLine);
+    EXPECT_TRUE(started.WaitFor(kReadyLine));
     EXPECT_EQ(SendToWindow(image_, "Vexmarl", 16), "0\n");
     EXPECT_EQ(started.Report(), "no report");
   }
@@ -159,6 +172,7 @@ TEST(InstallTest, InstalledProgramRunsFromItsFolderAndClosesOnRequest) {
   ASSERT_TRUE(InstallProgram(image));
   testing_support::HelperProcess run(
       {VEXMACHINE_PROGRAM, "run", image.Root(), "C:\\Program Files\\Vexmarl\\Vexmarl.exe"});
+  EXPECT_EQ(run.Report(), "Loading the definitions database...");
   EXPECT_EQ(run.Report(), kReadyLine);
   EXPECT_EQ(SendToWindow(image, "Vexmarl", 16), "0\n");
   EXPECT_EQ(run.Report(), "no report");
