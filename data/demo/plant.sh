@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Plants the demo infection into a machine image: registry traces, files and hosts lines of
 # the invented spyware that data/demo/definitions.xml describes.
-#   plant.sh IMAGE VEXMACHINE
+# With a third argument, that program is also copied in as the dialer's "pwdial.exe", named by
+# a Run value, and started; its process id is left in IMAGE/demo-spyware.pid.
+#   plant.sh IMAGE VEXMACHINE [SPYWARE_PROGRAM]
 set -euo pipefail
 image=$1
 vexmachine=$2
+spyware=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
 drive="$image/drives/C"
@@ -35,3 +38,18 @@ plant "$profile\\Local Settings\\qfk\\keys.dat" 'keys'
 
 hosts=$("$vexmachine" path "$image" 'C:\WINDOWS\system32\drivers\etc\hosts')
 printf '127.0.0.1 update.vexmarl.example\r\n203.0.113.7 www.vexmarl.example\r\n' >>"$hosts"
+
+if [ -n "$spyware" ]; then
+  temp=$("$vexmachine" info "$image" | awk -F'\t' '$1 == "temp" { print $2 }')
+  program="${temp%\\}\\pwdial.exe"
+  plant "$program" ''
+  host=$("$vexmachine" path "$image" "$program")
+  rm -f "$host"
+  cp "$spyware" "$host"
+  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"pwdial"="%s"\r\n' \
+    "${program//\\/\\\\}" >"$drive/dialer.reg"
+  "$vexmachine" regedit "$image" /s 'C:\dialer.reg'
+  rm "$drive/dialer.reg"
+  VEXMARL_MACHINE="$image" setsid "$host" </dev/null >/dev/null 2>&1 &
+  echo $! >"$image/demo-spyware.pid"
+fi

@@ -74,6 +74,10 @@ void MainWindow::Initialise() {
     machine_.messages().PostMessageA(window_, ScanPhaseMessage, 0,
                                      static_cast<platform::LPARAM>(phase));
   };
+  events.sendLogLine = [this](const std::string& line) {
+    machine_.messages().SendMessageA(window_, LogLineMessage, 0,
+                                     reinterpret_cast<platform::LPARAM>(line.c_str()));
+  };
   events.runEnded = [this] {
     machine_.messages().PostMessageA(window_, ScanProgressMessage, 0, 0);
   };

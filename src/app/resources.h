@@ -5,10 +5,13 @@
 
 #include <string>
 
-#include "app/text_format.h"
+#include "foundation/text_format.h"
 #include "platform/files.h"
 
 namespace app {
+
+using foundation::FormatText;
+using foundation::TextArgument;
 
 inline constexpr const char* kResourceLibraryName = "resources.dll";
 

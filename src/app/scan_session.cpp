@@ -35,6 +35,7 @@ ScanSession::ScanSession(platform::Machine& machine, const BrandingSettings& bra
   host.itemListed = std::move(events.itemListed);
   host.phaseEntered = std::move(events.phaseEntered);
   host.runEnded = std::move(events.runEnded);
+  host.sendLogLine = std::move(events.sendLogLine);
   host.resourceText = [&resources](unsigned id) { return resources.String(id); };
   engine_ = std::make_unique<scan::ScanEngine>(machine_, database_, std::move(host));
 }

@@ -22,6 +22,8 @@ struct ScanEvents {
   std::function<void(const scan::FoundItem&)> itemListed;
   std::function<void(scan::ScanPhase)> phaseEntered;
   std::function<void()> runEnded;
+  // A process-control error line for the session log; written directly when empty.
+  std::function<void(const std::string&)> sendLogLine;
 };
 
 class ScanSession {

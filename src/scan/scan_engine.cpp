@@ -90,6 +90,7 @@ ScanEngine::ScanEngine(platform::Machine& machine, definitions::DefinitionDataba
       database_(database),
       host_(std::move(host)),
       hosts_(machine),
+      processes_(machine, host_.resourceText),
       ignoreList_(machine) {
   platform::System& system = machine_.system();
   for (int slot = 0; slot < 13; ++slot) {
@@ -108,6 +109,7 @@ void ScanEngine::RunScan() {
   abort_ = false;
   if (host_.writeText)
     host_.writeText(setting::kLastScanTime, foundation::LastScanTimeText(std::time(nullptr)));
+  processes_.SetTarget(host_.sendLogLine ? host_.sendLogLine : host_.logLine);
   counters_.Reset();
   allFound_.clear();
   listed_.clear();

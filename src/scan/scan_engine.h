@@ -18,6 +18,7 @@
 #include "scan/hosts_file.h"
 #include "scan/ignore_list.h"
 #include "scan/pattern_index.h"
+#include "scan/process_enumerator.h"
 
 namespace scan {
 
@@ -29,6 +30,9 @@ enum class ScanPhase { ProcessModules = 0, Registry = 1, Drives = 2, KnownFolder
 struct ScanHost {
   // Appends one line to the session log.
   std::function<void(const std::string&)> logLine;
+  // Sends one line to the window, which appends it to the session log (process-control
+  // errors); logLine is used when empty.
+  std::function<void(const std::string&)> sendLogLine;
   // A number or text of the user settings (0 or empty when missing).
   std::function<platform::DWORD(const char* name)> readNumber;
   std::function<std::string(const char* name)> readText;
@@ -82,6 +86,7 @@ class ScanEngine {
   const std::vector<FoundItem>& Listed() const { return listed_; }
   IgnoreList& Ignored() { return ignoreList_; }
   HostsFiles& Hosts() { return hosts_; }
+  ProcessEnumerator& Processes() { return processes_; }
   const std::string& KnownFolder(int slot) const { return knownFolders_[slot]; }
 
   // Phases and their parts, also called on their own by tests.
@@ -103,6 +108,7 @@ class ScanEngine {
   const definitions::SpywareEntry* LookupDirectory(const std::string& path);
   const definitions::SpywareEntry* LookupFile(const std::string& path);
   const definitions::SpywareEntry* LookupProcessDigest(const std::string& digest);
+  std::string HandleLockedImage(const std::string& imagePath);
   std::string ShortPath(const std::string& text);
   std::uint64_t FileSize(const std::string& path);
 
@@ -125,6 +131,7 @@ class ScanEngine {
   ScanHost host_;
   std::array<std::string, 13> knownFolders_;
   HostsFiles hosts_;
+  ProcessEnumerator processes_;
   IgnoreList ignoreList_;
   std::vector<FoundItem> allFound_;
   std::vector<FoundItem> listed_;

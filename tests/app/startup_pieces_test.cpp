@@ -6,12 +6,12 @@
 #include "app/hint_table.h"
 #include "app/main_window.h"
 #include "app/program_folder.h"
-#include "app/text_format.h"
+#include "foundation/text_format.h"
 #include "support/temp_image.h"
 
 namespace {
 
-using app::FormatText;
+using foundation::FormatText;
 
 TEST(CommandLineProperTest, DropsTheProgramPathAndLeadingBlanksOnly) {
   EXPECT_EQ(app::CommandLineProper("\"C:\\Program Files\\V\\Vexmarl.exe\"   -t "), "-t ");

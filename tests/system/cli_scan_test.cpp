@@ -6,11 +6,23 @@
 #include <fstream>
 #include <sstream>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "foundation/md5_text.h"
+#include "platform/code_page.h"
 #include "support/installed_program.h"
 
 namespace {
 
 using testing_support::RunCommand;
+
+std::string Md5OfHostFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return foundation::Md5OfText(std::string(std::istreambuf_iterator<char>(in), {}));
+}
 using testing_support::TempImage;
 
 class CliScanTest : public ::testing::Test {
@@ -31,12 +43,19 @@ class CliScanTest : public ::testing::Test {
     return output;
   }
 
-  void Plant() {
+  void TearDown() override {
+    std::ifstream pidFile(image_.Root() + "/demo-spyware.pid");
+    if (pid_t pid = 0; pidFile >> pid && pid > 0) kill(pid, SIGKILL);
+  }
+
+  // The demo infection; with the running dialer when spyware is set.
+  void Plant(bool spyware = false) {
     int status = -1;
     RunCommand(std::string(VEXMARL_DATA_FOLDER) + "/demo/plant.sh '" + image_.Root() + "' '" +
-                   VEXMACHINE_PROGRAM + "'",
+                   VEXMACHINE_PROGRAM + "'" + (spyware ? " '" VEXMARL_DEMO_SPYWARE "'" : ""),
                &status);
     ASSERT_EQ(status, 0);
+    if (spyware) WaitForDialer();
     char profile[platform::MAX_PATH] = {};
     image_.Machine().system().SHGetFolderPathA(nullptr, platform::CSIDL_PROFILE, nullptr, 0,
                                                profile);
@@ -57,23 +76,51 @@ class CliScanTest : public ::testing::Test {
     return log.substr(log.find('\n', start) + 1, end - log.find('\n', start) - 1);
   }
 
+  // Until the started dialer runs its program.
+  void WaitForDialer() {
+    std::ifstream pidFile(image_.Root() + "/demo-spyware.pid");
+    pid_t pid = 0;
+    pidFile >> pid;
+    for (int tries = 0; tries < 100; ++tries) {
+      std::error_code error;
+      auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+      if (!error && exe.filename() == "pwdial.exe") return;
+      usleep(20000);
+    }
+  }
+
+  // The log lines of the body that name processes, taken out of it.
+  static std::vector<std::string> TakeProcessLines(std::string& body) {
+    std::vector<std::string> lines;
+    for (std::size_t at; (at = body.find("<PROCESS NAME = ")) != std::string::npos;) {
+      const std::size_t end = body.find('\n', at);
+      lines.push_back(body.substr(at, end - at));
+      body.erase(at, end - at + 1);
+    }
+    return lines;
+  }
+
   TempImage image_{"xp"};
   std::string profile_;
 };
 
 TEST_F(CliScanTest, ListsTheDemoInfectionAndLogsIt) {
-  Plant();
+  Plant(true);
   int status = -1;
   std::string errors;
   const std::string output = Scan(&status, &errors);
   EXPECT_EQ(status, 1);
   const std::string qfk = profile_ + "\\local settings\\qfk";
+  const std::string dialer = profile_ + "\\Local Settings\\Temp\\pwdial.exe";
   EXPECT_EQ(
       output,
-      "3\tRegistryKey\tGlimmerbar Toolbar\tsoftware\\glimmerbar\n"
+      "1\tFile\tPennywhistle Dialer\t" + dialer +
+      "\n3\tRegistryKey\tGlimmerbar Toolbar\tsoftware\\glimmerbar\n"
       "3\tRegistryKey\tQuillfeather Keylogger\tsoftware\\quillfeather\n"
       "4\tRegistryValue\tGlimmerbar Toolbar\tSoftware\\Microsoft\\Windows\\Currentversion\\Run\\"
       "glimmerbar:@:C:\\Program Files\\glimmerbar\\glimmer.exe\n"
+      "4\tRegistryValue\tPennywhistle Dialer\tSoftware\\Microsoft\\Windows\\Currentversion\\Run\\"
+      "pwdial\n"
       "7\tChangedRegistryValue\tGlimmerbar Toolbar\tSoftware\\Microsoft\\Internet Explorer\\"
       "main\\start page\\http://start.glimmerbar.example/:@:http://start.glimmerbar.example/\n"
       "7\tChangedRegistryValue\tPennywhistle Dialer\tSoftware\\Microsoft\\Internet Explorer\\"
@@ -94,9 +141,22 @@ TEST_F(CliScanTest, ListsTheDemoInfectionAndLogsIt) {
           "\\keys.dat\n"
           "6\tHostsEntry\tPennywhistle Dialer\twww.vexmarl.example\n");
   EXPECT_NE(errors.find("Scan finished: examined "), std::string::npos) << errors;
-  EXPECT_NE(errors.find("found 15, listed 15, ignored 0"), std::string::npos) << errors;
+  EXPECT_NE(errors.find("found 17, listed 17, ignored 0, processes logged 3"), std::string::npos)
+      << errors;
+  std::string body = ScanningBody(errors);
+  const std::string digest = Md5OfHostFile(VEXMARL_DEMO_SPYWARE);
+  std::vector<std::string> processLines = TakeProcessLines(body);
+  ASSERT_EQ(processLines.size(), 3u) << body;
+  // Running programs first (the dialer and the scanner itself), then the startup entry.
+  EXPECT_NE(std::find(processLines.begin(), processLines.end() - 1,
+                      "<PROCESS NAME = \"" + dialer + "\" MD5 = \"" + digest + "\"/>"),
+            processLines.end() - 1);
+  EXPECT_EQ(processLines.back(), "<PROCESS NAME = \"" + platform::CodePage().Lower(dialer) +
+                                     "\" MD5 = \"" + digest + "\"/>");
+  EXPECT_NE(body.find("<FILE PATH = \"Pennywhistle Dialer " + dialer + "\"/>"), std::string::npos);
+  body.erase(0, body.find("<ScanningRegKeys>"));
   EXPECT_EQ(
-      ScanningBody(errors),
+      body,
       "<ScanningRegKeys>\n<SW NAME = \"Glimmerbar Toolbar\">\n"
       "<REGKEYFOUND NAME = \"software\\glimmerbar\"/>\n"
       "<REGKEY NAME = \"Glimmerbar Toolbar software\\glimmerbar\"/>\n</SW>\n"
@@ -107,7 +167,12 @@ TEST_F(CliScanTest, ListsTheDemoInfectionAndLogsIt) {
       "<REGVALUE VALUE = \"Glimmerbar Toolbar Software\\Microsoft\\Windows\\Currentversion\\Run\\"
       "glimmerbar:@:C:\\Program Files\\glimmerbar\\glimmer.exe\"/>\n"
       "<REGVALUEFOUND NAME = \"Software\\Microsoft\\Windows\\Currentversion\\Run\\glimmerbar:@:"
-      "C:\\Program Files\\glimmerbar\\glimmer.exe\"/>\n</SW>\n</ScanningRegValues>\n"
+      "C:\\Program Files\\glimmerbar\\glimmer.exe\"/>\n</SW>\n"
+      "<SW NAME = \"Pennywhistle Dialer\">\n"
+      "<REGVALUE VALUE = \"Pennywhistle Dialer Software\\Microsoft\\Windows\\Currentversion\\Run\\"
+      "pwdial\"/>\n"
+      "<REGVALUEFOUND NAME = \"Software\\Microsoft\\Windows\\Currentversion\\Run\\pwdial\"/>\n"
+      "</SW>\n</ScanningRegValues>\n"
       "<ScanningRegValuesChanged>\n<SW NAME = \"Glimmerbar Toolbar\">\n"
       "<REGVALUE NAME = \"Glimmerbar Toolbar Software\\Microsoft\\Internet Explorer\\main\\"
       "start page\\http://start.glimmerbar.example/:@:http://start.glimmerbar.example/\"/>\n"

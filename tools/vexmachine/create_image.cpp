@@ -203,6 +203,16 @@ std::string CreateImage(const std::string& root, const ImageOptions& options) {
                                   "\r\n127.0.0.1       localhost\r\n",
                                   CREATE_NEW))
     return "cannot write " + hosts;
+  // The system libraries the program binds by name: the process-status library exists on the
+  // NT family only; the native library on NT, the kernel everywhere.
+  const std::string systemFolder = machine->system().SystemDirectory() + "\\";
+  std::vector<std::string> libraries = {"kernel32.dll"};
+  if (os->nt) libraries.insert(libraries.end(), {"psapi.dll", "ntdll.dll"});
+  for (const std::string& library : libraries) {
+    if (!foundation::WriteWholeFile(files, systemFolder + library,
+                                    "A system library of this machine.\r\n", CREATE_NEW))
+      return "cannot write " + systemFolder + library;
+  }
   if (!options.programsFolder.empty() &&
       !InstallProgram(files, options.programsFolder + "/regedit", windows + "\\regedit.exe"))
     return "cannot install " + windows + "\\regedit.exe from " + options.programsFolder;

@@ -1,4 +1,4 @@
-#include "app/text_format.h"
+#include "foundation/text_format.h"
 
 #include <cctype>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-namespace app {
+namespace foundation {
 namespace {
 
 // One conversion with its flags, width and precision, for snprintf with one argument.
@@ -94,4 +94,4 @@ std::string FormatText(const std::string& format, std::initializer_list<TextArgu
   return text;
 }
 
-}  // namespace app
+}  // namespace foundation

@@ -7,10 +7,10 @@
 #include <string>
 #include <variant>
 
-namespace app {
+namespace foundation {
 
 using TextArgument = std::variant<std::string, long long, double>;
 
 std::string FormatText(const std::string& format, std::initializer_list<TextArgument> arguments);
 
-}  // namespace app
+}  // namespace foundation
