@@ -185,9 +185,11 @@ bool ProcessEnumerator::EndByToolHelp(const std::string& key) {
        more = processes.Process32Next(snapshot, &entry))
     entries.push_back(entry);
   platform::CloseHandle(snapshot);
+  // A process that its tree's ending ended counts as ended, not as a failure.
+  bool ended = false;
   for (const platform::PROCESSENTRY32& candidate : entries) {
     if (machine_.Code().Lower(FileNameOf(candidate.szExeFile)) != key) continue;
-    EndProcessTree(candidate.th32ProcessID, true);
+    ended = EndProcessTree(candidate.th32ProcessID, true) || ended;
     HANDLE process = processes.OpenProcess(platform::PROCESS_ALL_ACCESS, platform::FALSE,
                                            candidate.th32ProcessID);
     if (!process) continue;  // ended
@@ -202,7 +204,7 @@ bool ProcessEnumerator::EndByToolHelp(const std::string& key) {
     ErrorLine("Can not Terminate process");
     return false;
   }
-  return false;
+  return ended;
 }
 
 bool ProcessEnumerator::InFoundModules(const std::string& executableName) const {
@@ -279,6 +281,8 @@ bool ProcessEnumerator::ForceTerminate(DWORD processId) {
   }
   const bool ended = processes.TerminateProcess(process, 0xFFFFFFFF);
   const DWORD error = platform::GetLastError();
+  // Callers go on to read or delete the program's file: let the process be gone first.
+  if (ended) processes.WaitForSingleObject(process, kTerminateWait);
   platform::CloseHandle(process);
   platform::SetLastError(error);
   return ended;

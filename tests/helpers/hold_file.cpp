@@ -3,6 +3,8 @@
 // "exists" or "error N"), so the test knows where it stands.
 //   vexmarl_test_holder IMAGE WINPATH ACCESS SHARE   (numbers as in CreateFileA)
 //   vexmarl_test_holder IMAGE mutex NAME
+//   vexmarl_test_holder IMAGE spawn WINPATH...  (children that hold a mutex; prints their ids)
+//   vexmarl_test_holder   (no arguments: appends "started" to IMAGE/started.txt and ends)
 //   vexmarl_test_holder IMAGE window TITLE   (its procedure answers message 1231 with
 //                                            wParam + lParam + 1000)
 #include <cstdio>
@@ -16,6 +18,32 @@
 #include "platform/messages.h"
 
 int main(int argc, char** argv) {
+  // Started again by the program under test, without arguments: leave a mark in the image.
+  if (argc == 1) {
+    if (const char* image = std::getenv("VEXMARL_MACHINE"))
+      if (std::FILE* mark = std::fopen((std::string(image) + "/started.txt").c_str(), "a")) {
+        std::fputs("started\n", mark);
+        std::fclose(mark);
+      }
+    return 0;
+  }
+  // Starts the programs (Windows paths) as children holding a mutex each, and waits.
+  if (argc >= 4 && std::string(argv[2]) == "spawn") {
+    auto machine = platform::Machine::Open(argv[1]);
+    if (!machine) return 2;
+    std::string pids = "spawned";
+    for (int i = 3; i < argc; ++i) {
+      const std::string commandLine =
+          "\"" + std::string(argv[i]) + "\" \"" + argv[1] + "\" mutex spawned-" + std::to_string(i);
+      platform::HANDLE child = machine->shell().StartProgram(argv[i], commandLine, "");
+      pids += " " + std::to_string(child ? machine->processes().GetProcessId(child) : 0);
+    }
+    std::printf("%s\n", pids.c_str());
+    std::fflush(stdout);
+    while (std::getchar() != EOF) {
+    }
+    return 0;
+  }
   if (argc == 4 && std::string(argv[2]) == "mutex") {
     auto image = platform::MachineImage::At(argv[1]);
     if (!image) return 2;

@@ -21,6 +21,7 @@ class HelperProcess {
   std::string Report();
   // Ends the helper at once, as a crash would.
   void Kill();
+  pid_t Pid() const { return pid_; }
 
  private:
   pid_t pid_ = 0;
