@@ -6,6 +6,10 @@
 namespace scan {
 namespace {
 
+bool IsDotEntry(const std::string& name) {
+  return name == "." || name == "..";
+}
+
 bool HasTilde(const std::string& text) {
   return text.find('~') != std::string::npos;
 }
@@ -117,38 +121,43 @@ const definitions::SpywareEntry* ScanEngine::LookupProcessDigest(const std::stri
   return nullptr;
 }
 
-void ScanEngine::WalkFolder(const std::string& path, bool noDescent) {
-  const definitions::SpywareEntry* folderEntry = LookupDirectory(path);
-  if (folderEntry) SweepSpywareFolder(path, *folderEntry);
-  std::string folder = path;
-  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
-
+template <typename Visit>
+void ScanEngine::EnumerateFolder(const std::string& folder, Visit visit) {
   platform::Files& files = machine_.files();
   platform::WIN32_FIND_DATAA found;
   platform::HANDLE search = files.FindFirstFileA((folder + "\\*.*").c_str(), &found);
   if (search == platform::INVALID_HANDLE_VALUE) return;
   do {
-    if (abort_) break;
+    if (!visit(std::string(found.cFileName), found.dwFileAttributes)) break;
+  } while (files.FindNextFileA(search, &found));
+  files.FindClose(search);
+}
+
+void ScanEngine::WalkFolder(const std::string& path, bool noDescent) {
+  const definitions::SpywareEntry* folderEntry = LookupDirectory(path);
+  if (folderEntry) SweepSpywareFolder(path, *folderEntry);
+  std::string folder = path;
+  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  EnumerateFolder(folder, [&](const std::string& name, platform::DWORD attributes) {
+    if (abort_) return false;
     ++counters_.objectsExamined;
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
+    if (IsDotEntry(name)) return true;
     const std::string full = folder + "\\" + name;
-    if (found.dwFileAttributes & platform::FILE_ATTRIBUTE_DIRECTORY) {
+    if (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) {
       // A link is a reparse point: reported by the layer, never followed by a walk.
-      if (noDescent || (found.dwFileAttributes & platform::FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+      if (noDescent || (attributes & platform::FILE_ATTRIBUTE_REPARSE_POINT)) return true;
       SetItemText(full);
       WalkFolder(full, false);
-      continue;
+      return true;
     }
     SetItemText(full);
     const definitions::SpywareEntry* entry = folderEntry ? folderEntry : LookupFile(full);
-    if (!entry) continue;
-    if (AddFoundItem(full, *entry, FoundItemKind::File)) {
+    if (entry && AddFoundItem(full, *entry, FoundItemKind::File)) {
       ++counters_.filesFound;
       LogLine("<FILE PATH = \"" + full + "\"/>");
     }
-  } while (files.FindNextFileA(search, &found));
-  files.FindClose(search);
+    return true;
+  });
 }
 
 void ScanEngine::SweepSpywareFolder(const std::string& path,
@@ -159,23 +168,17 @@ void ScanEngine::SweepSpywareFolder(const std::string& path,
   }
   std::string folder = path;
   while (!folder.empty() && folder.back() == '\\') folder.pop_back();
-  platform::Files& files = machine_.files();
-  platform::WIN32_FIND_DATAA found;
-  platform::HANDLE search = files.FindFirstFileA((folder + "\\*.*").c_str(), &found);
-  if (search == platform::INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
+  EnumerateFolder(folder, [&](const std::string& name, platform::DWORD attributes) {
+    if (IsDotEntry(name)) return true;
     const std::string full = folder + "\\" + name;
-    if (found.dwFileAttributes & platform::FILE_ATTRIBUTE_DIRECTORY) {
-      if (!(found.dwFileAttributes & platform::FILE_ATTRIBUTE_REPARSE_POINT))
-        SweepSpywareFolder(full, entry);
+    if (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) {
+      if (!(attributes & platform::FILE_ATTRIBUTE_REPARSE_POINT)) SweepSpywareFolder(full, entry);
     } else if (AddFoundItem(full, entry, FoundItemKind::File)) {
       ++counters_.objectsExamined;
       ++counters_.filesFound;
     }
-  } while (files.FindNextFileA(search, &found));
-  files.FindClose(search);
+    return true;
+  });
 }
 
 void ScanEngine::ScanSpywareFolders() {

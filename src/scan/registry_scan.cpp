@@ -137,82 +137,72 @@ bool ScanEngine::ChangedValueMatches(definitions::ChangedValueTrace& trace) {
   return false;
 }
 
-void ScanEngine::ScanRegistryKeys() {
-  LogLine("<ScanningRegKeys>");
+template <typename Trace, typename ItemText, typename Test, typename Report>
+void ScanEngine::RegistryPhase(const char* element,
+                               std::vector<Trace> definitions::SpywareEntry::*traces,
+                               bool abortPerTrace, ItemText itemText, Test test, Report report) {
+  LogLine("<" + std::string(element) + ">");
   Phase(ScanPhase::Registry);
   EntryGroups groups(host_.logLine);
   for (const auto& entry : database_.Entries()) {
     if (abort_) break;
-    for (definitions::RegistryKeyTrace& trace : entry->registryKeys) {
-      if (abort_) break;
-      SetItemText(trace.keyPath);
-      if (!RegistryKeyExists(trace)) {
+    for (Trace& trace : (*entry).*traces) {
+      if (abortPerTrace && abort_) break;
+      SetItemText(itemText(trace));
+      if (!test(trace)) {
         trace.found = false;
         continue;
       }
       entry->found = 1;
       trace.found = true;
       groups.Hit(*entry);
-      LogLine("<REGKEYFOUND NAME = \"" + trace.keyPath + "\"/>");
-      if (AddFoundItem(trace.keyPath, *entry, FoundItemKind::RegistryKey))
-        ++counters_.keysAndHostsFound;
+      report(trace, *entry);
     }
   }
   groups.Close();
-  LogLine("</ScanningRegKeys>");
+  LogLine("</" + std::string(element) + ">");
+}
+
+void ScanEngine::ScanRegistryKeys() {
+  RegistryPhase(
+      "ScanningRegKeys", &definitions::SpywareEntry::registryKeys, true,
+      [](const auto& trace) { return trace.keyPath; },
+      [this](const auto& trace) { return RegistryKeyExists(trace); },
+      [this](const auto& trace, const definitions::SpywareEntry& entry) {
+        LogLine("<REGKEYFOUND NAME = \"" + trace.keyPath + "\"/>");
+        if (AddFoundItem(trace.keyPath, entry, FoundItemKind::RegistryKey))
+          ++counters_.keysAndHostsFound;
+      });
 }
 
 void ScanEngine::ScanRegistryValues() {
-  LogLine("<ScanningRegValues>");
-  Phase(ScanPhase::Registry);
-  EntryGroups groups(host_.logLine);
-  for (const auto& entry : database_.Entries()) {
-    if (abort_) break;
-    for (definitions::RegistryValueTrace& trace : entry->registryValues) {
-      SetItemText(trace.keyPath);
-      if (!RegistryValueMatches(trace)) {
-        trace.found = false;
-        continue;
-      }
-      entry->found = 1;
-      trace.found = true;
-      groups.Hit(*entry);
-      const std::string text =
-          trace.expectedData.empty() ? trace.fullText : trace.fullText + ":@:" + trace.expectedData;
-      if (AddFoundItem(text, *entry, FoundItemKind::RegistryValue)) {
-        LogLine("<REGVALUEFOUND NAME = \"" + text + "\"/>");
-        ++counters_.valuesFound;
-      }
-    }
-  }
-  groups.Close();
-  LogLine("</ScanningRegValues>");
+  RegistryPhase(
+      "ScanningRegValues", &definitions::SpywareEntry::registryValues, false,
+      [](const auto& trace) { return trace.keyPath; },
+      [this](const auto& trace) { return RegistryValueMatches(trace); },
+      [this](const auto& trace, const definitions::SpywareEntry& entry) {
+        const std::string text = trace.expectedData.empty()
+                                     ? trace.fullText
+                                     : trace.fullText + ":@:" + trace.expectedData;
+        if (AddFoundItem(text, entry, FoundItemKind::RegistryValue)) {
+          LogLine("<REGVALUEFOUND NAME = \"" + text + "\"/>");
+          ++counters_.valuesFound;
+        }
+      });
 }
 
 void ScanEngine::ScanChangedValues() {
-  LogLine("<ScanningRegValuesChanged>");
-  Phase(ScanPhase::Registry);
-  EntryGroups groups(host_.logLine);
-  for (const auto& entry : database_.Entries()) {
-    if (abort_) break;
-    for (definitions::ChangedValueTrace& trace : entry->changedValues) {
-      SetItemText(trace.fullText);
-      if (!ChangedValueMatches(trace)) {
-        trace.found = false;
-        continue;
-      }
-      entry->found = 1;
-      trace.found = true;
-      groups.Hit(*entry);
-      const std::string text = trace.fullText + ":@:" + trace.lowerOldValue;
-      if (AddFoundItem(text, *entry, FoundItemKind::ChangedRegistryValue)) {
-        LogLine("<REGVALUECHANGEDFOUND NAME = \"" + text + "\"/>");
-        ++counters_.valuesFound;
-      }
-    }
-  }
-  groups.Close();
-  LogLine("</ScanningRegValuesChanged>");
+  RegistryPhase(
+      "ScanningRegValuesChanged", &definitions::SpywareEntry::changedValues, false,
+      [](const auto& trace) { return trace.fullText; },
+      [this](auto& trace) { return ChangedValueMatches(trace); },
+      [this](const auto& trace, const definitions::SpywareEntry& entry) {
+        const std::string text = trace.fullText + ":@:" + trace.lowerOldValue;
+        if (AddFoundItem(text, entry, FoundItemKind::ChangedRegistryValue)) {
+          LogLine("<REGVALUECHANGEDFOUND NAME = \"" + text + "\"/>");
+          ++counters_.valuesFound;
+        }
+      });
 }
 
 }  // namespace scan

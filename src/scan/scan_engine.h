@@ -123,6 +123,15 @@ class ScanEngine {
   std::string Text(unsigned id) const {
     return host_.resourceText ? host_.resourceText(id) : std::string();
   }
+  // The frame of the three registry phases: the element, the traces of each entry tested in
+  // order, SW groups around the hits, and the phase's own report of a hit.
+  template <typename Trace, typename ItemText, typename Test, typename Report>
+  void RegistryPhase(const char* element, std::vector<Trace> definitions::SpywareEntry::*traces,
+                     bool abortPerTrace, ItemText itemText, Test test, Report report);
+  // Calls visit(name, attributes) for each entry of a folder, "." and ".." included, while
+  // it returns true.
+  template <typename Visit>
+  void EnumerateFolder(const std::string& folder, Visit visit);
   bool FileRowMatches(std::size_t row, const std::string& path, bool pathHasTilde,
                       std::string& lowerPath, std::string& shortLowerPath);
 
