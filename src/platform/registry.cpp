@@ -276,7 +276,7 @@ LONG Registry::RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM desired, PHK
   if (!from) return status;
   auto target = std::make_shared<OpenKey>();
   bool created;
-  std::lock_guard guard(store_->Lock());
+  RegistryStore::ReadSnapshot snapshot(*store_);
   if (LONG error = Walk(*from, subKey, false, *target, created)) return error;
   target->access = Normalize(desired);
   if (target->restricted && (target->access & kWriteRights) && !(desired & MAXIMUM_ALLOWED))

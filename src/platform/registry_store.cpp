@@ -153,6 +153,17 @@ bool RegistryStore::Begin() {
   return true;
 }
 
+RegistryStore::ReadSnapshot::ReadSnapshot(RegistryStore& store) : store_(store) {
+  store_.lock_.lock();
+  began_ =
+      store_.depth_ == 0 && sqlite3_get_autocommit(store_.database_) && store_.Execute("BEGIN");
+}
+
+RegistryStore::ReadSnapshot::~ReadSnapshot() {
+  if (began_ && !store_.Execute("COMMIT")) store_.Execute("ROLLBACK");
+  store_.lock_.unlock();
+}
+
 bool RegistryStore::Commit() {
   std::lock_guard guard(lock_);
   bool ok = true;

@@ -52,6 +52,20 @@ class RegistryStore {
   bool Commit();
   void Rollback();
 
+  // Several reads under one snapshot, so the database is locked once for all of them rather
+  // than once a statement; inside a transaction it does nothing.
+  class ReadSnapshot {
+   public:
+    explicit ReadSnapshot(RegistryStore& store);
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+   private:
+    RegistryStore& store_;
+    bool began_ = false;
+  };
+
   std::optional<KeyRow> Key(KeyId id);
   std::optional<KeyRow> Child(KeyId parent, const std::string& lowerName);
   std::optional<KeyId> AddChild(KeyId parent, const std::string& name, const std::string& lower,
