@@ -21,10 +21,14 @@ namespace {
 constexpr const char* kUsage = "usage: vexmarl-cli scan\n";
 constexpr int kNothingListed = 0, kSomethingListed = 1, kCannotRun = 2;
 
-std::atomic<bool>* abortFlag = nullptr;  // the running scan's, for Ctrl-C
+constexpr const char* kAbortedLine = "<Information Message = \"Scan Aborted by User\"/>";
+
+// Set by Ctrl-C; the scan is stopped from the main loop as the stop button stops it.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void OnInterrupt(int) {
-  if (abortFlag) abortFlag->store(true);
+  interrupted = true;
 }
 
 int CannotRun(const std::string& reason) {
@@ -88,21 +92,21 @@ int Scan(platform::Machine& machine) {
   session.RecordScanStart();
 
   scan::ScanEngine& engine = session.Engine();
-  abortFlag = &engine.AbortFlag();
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigaction(SIGINT, &action, nullptr);
-
   std::thread worker([&] { engine.RunScan(); });
+  bool stopped = false;
   while (!engine.Finished()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    if (interrupted && !stopped) {
+      stopped = true;
+      session.Log().LogLine(kAbortedLine);
+      engine.AbortScan();
+    }
     if (live) {
       std::lock_guard guard(outputLock);
       PrintProgress(engine);
     }
   }
   worker.join();
-  abortFlag = nullptr;
   if (live) std::fputs("\r\033[K", stderr);
   session.Log().CloseSessionLog();
   PrintSummary(engine, session.Log().FilePath());
@@ -116,6 +120,9 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return kCannotRun;
   }
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigaction(SIGINT, &action, nullptr);
   std::string error;
   auto machine = platform::Machine::OfThisProcess(&error);
   if (!machine) return CannotRun(error);

@@ -67,8 +67,6 @@ class ScanEngine {
   void AbortScan() { abort_ = true; }
   bool Aborted() const { return abort_; }
   bool Finished() const { return finished_; }
-  // The flag itself, for a signal handler that aborts the run.
-  std::atomic<bool>& AbortFlag() { return abort_; }
 
   // Adds a found item unless it is a duplicate; true when it was new.
   bool AddFoundItem(const std::string& text, const definitions::SpywareEntry& entry,

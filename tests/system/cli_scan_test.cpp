@@ -11,8 +11,10 @@
 
 #include <algorithm>
 
+#include "definitions/database_file.h"
 #include "foundation/md5_text.h"
 #include "platform/code_page.h"
+#include "support/helper_process.h"
 #include "support/installed_program.h"
 
 namespace {
@@ -218,6 +220,32 @@ TEST_F(CliScanTest, IgnoredItemsAreLoggedButNotListed) {
   EXPECT_NE(
       ScanningBody(errors).find("<HOST VALUE = \"Pennywhistle Dialer www.vexmarl.example\"/>"),
       std::string::npos);
+}
+
+TEST_F(CliScanTest, CtrlCStopsTheScanAsTheStopButtonDoes) {
+  // Enough registry traces to keep the scan busy for a while.
+  std::string definitions = "<NA VERSION=\"1\" DATE=\"d\"><SW NAME=\"Slow\"><REGKEYS>";
+  for (int i = 0; i < 20000; ++i)
+    definitions += "<REGKEY NAME=\"Software\\Slow\\Key" + std::to_string(i) + "\"/>";
+  image_.WriteFile("C:\\Program Files\\Vexmarl\\database.db",
+                   definitions::PackDatabaseText(definitions + "</REGKEYS></SW></NA>"));
+  testing_support::HelperProcess scan(
+      {*image_.Files().HostPathOf("C:\\Program Files\\Vexmarl\\vexmarl-cli.exe"), "scan"});
+  usleep(300000);
+  kill(scan.Pid(), SIGINT);
+  EXPECT_EQ(scan.Report(), "no report");
+  platform::WIN32_FIND_DATAA found;
+  platform::HANDLE search =
+      image_.Files().FindFirstFileA("C:\\Program Files\\Vexmarl\\Logs\\*.Log", &found);
+  ASSERT_NE(search, platform::INVALID_HANDLE_VALUE);
+  image_.Files().FindClose(search);
+  const std::string log =
+      image_.ReadFile(std::string("C:\\Program Files\\Vexmarl\\Logs\\") + found.cFileName);
+  const std::size_t aborted = log.find("<Information Message = \"Scan Aborted by User\"/>");
+  EXPECT_NE(aborted, std::string::npos);
+  EXPECT_LT(aborted, log.find("</ScanningRegKeys>"));
+  EXPECT_NE(log.find("</Scanning>\n"), std::string::npos);
+  EXPECT_NE(log.find("</Session>"), std::string::npos);
 }
 
 TEST_F(CliScanTest, ACleanMachineEndsWithZeroAndAMissingDatabaseWithTwo) {
