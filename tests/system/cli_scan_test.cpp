@@ -231,14 +231,17 @@ TEST_F(CliScanTest, CtrlCStopsTheScanAsTheStopButtonDoes) {
                    definitions::PackDatabaseText(definitions + "</REGKEYS></SW></NA>"));
   testing_support::HelperProcess scan(
       {*image_.Files().HostPathOf("C:\\Program Files\\Vexmarl\\vexmarl-cli.exe"), "scan"});
-  usleep(300000);
-  kill(scan.Pid(), SIGINT);
-  EXPECT_EQ(scan.Report(), "no report");
+  // Once the scan has begun its log, Ctrl-C.
   platform::WIN32_FIND_DATAA found;
-  platform::HANDLE search =
-      image_.Files().FindFirstFileA("C:\\Program Files\\Vexmarl\\Logs\\*.Log", &found);
+  platform::HANDLE search = platform::INVALID_HANDLE_VALUE;
+  for (int tries = 0; tries < 500 && search == platform::INVALID_HANDLE_VALUE; ++tries) {
+    usleep(20000);
+    search = image_.Files().FindFirstFileA("C:\\Program Files\\Vexmarl\\Logs\\*.Log", &found);
+  }
   ASSERT_NE(search, platform::INVALID_HANDLE_VALUE);
   image_.Files().FindClose(search);
+  kill(scan.Pid(), SIGINT);
+  EXPECT_EQ(scan.Report(), "no report");
   const std::string log =
       image_.ReadFile(std::string("C:\\Program Files\\Vexmarl\\Logs\\") + found.cFileName);
   const std::size_t aborted = log.find("<Information Message = \"Scan Aborted by User\"/>");
