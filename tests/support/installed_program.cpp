@@ -1,5 +1,6 @@
 #include "support/installed_program.h"
 
+#include "definitions/database_file.h"
 #include "platform/shell.h"
 
 namespace testing_support {
@@ -59,6 +60,23 @@ bool ProgramInstance::WaitFor(const std::string& line) {
   for (std::string report = Report(); report != "no report"; report = Report())
     if (report == line) return true;
   return false;
+}
+
+std::vector<std::string> ProgramInstance::ReadUntilContaining(const std::string& text) {
+  std::vector<std::string> reports;
+  for (std::string report = Report(); report != "no report"; report = Report()) {
+    reports.push_back(report);
+    if (report.find(text) != std::string::npos) return reports;
+  }
+  return {};
+}
+
+void InstallSlowDefinitions(TempImage& image, const std::string& folder) {
+  std::string definitions = "<NA VERSION=\"1\" DATE=\"d\"><SW NAME=\"Slow\"><REGKEYS>";
+  for (int i = 0; i < 20000; ++i)
+    definitions += "<REGKEY NAME=\"Software\\Slow\\Key" + std::to_string(i) + "\"/>";
+  image.WriteFile(folder + "\\database.db",
+                  definitions::PackDatabaseText(definitions + "</REGKEYS></SW></NA>"));
 }
 
 }  // namespace testing_support

@@ -27,6 +27,9 @@ class ProgramInstance {
   std::string Report() { return process_->Report(); }
   // Reads reports until one equals the line; false when the program ended first.
   bool WaitFor(const std::string& line);
+  // Reads reports until one contains the text; the reports read, the last one holding it
+  // (none when the program ended first).
+  std::vector<std::string> ReadUntilContaining(const std::string& text);
 
  private:
   std::unique_ptr<HelperProcess> process_;
@@ -35,6 +38,10 @@ class ProgramInstance {
 // Runs Vexmarl.exe of the image to its end with the command line; its standard output.
 std::string RunProgram(TempImage& image, const std::string& commandLine,
                        const std::string& folder = kInstalledFolder);
+
+// Replaces the installed definitions by one entry with many registry keys, so that a scan
+// takes a while.
+void InstallSlowDefinitions(TempImage& image, const std::string& folder = kInstalledFolder);
 
 // Sends a message to the window with that title through vexmachine; its answer, or empty.
 std::string SendToWindow(TempImage& image, const std::string& title, unsigned message);

@@ -223,12 +223,7 @@ TEST_F(CliScanTest, IgnoredItemsAreLoggedButNotListed) {
 }
 
 TEST_F(CliScanTest, CtrlCStopsTheScanAsTheStopButtonDoes) {
-  // Enough registry traces to keep the scan busy for a while.
-  std::string definitions = "<NA VERSION=\"1\" DATE=\"d\"><SW NAME=\"Slow\"><REGKEYS>";
-  for (int i = 0; i < 20000; ++i)
-    definitions += "<REGKEY NAME=\"Software\\Slow\\Key" + std::to_string(i) + "\"/>";
-  image_.WriteFile("C:\\Program Files\\Vexmarl\\database.db",
-                   definitions::PackDatabaseText(definitions + "</REGKEYS></SW></NA>"));
+  testing_support::InstallSlowDefinitions(image_);
   testing_support::HelperProcess scan(
       {*image_.Files().HostPathOf("C:\\Program Files\\Vexmarl\\vexmarl-cli.exe"), "scan"});
   // Once the scan has begun its log, Ctrl-C.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -94,6 +95,24 @@ TEST_F(StartupTest, SecondStartWithTheScanSwitchMakesTheFirstScan) {
     EXPECT_EQ(first.Report(), "Scanning");
     EXPECT_TRUE(first.WaitFor("Scan finished"));
   }
+  EXPECT_EQ(SendToWindow(image_, "Vexmarl", 16), "0\n");
+  EXPECT_EQ(first.Report(), "no report");
+}
+
+TEST_F(StartupTest, AScanIsNotStartedTwiceAndKeepsTheWindowOpenUntilStopped) {
+  testing_support::InstallSlowDefinitions(image_);
+  ProgramInstance first(image_, "");
+  ASSERT_TRUE(first.WaitFor(kReadyLine));
+  EXPECT_EQ(SendToWindow(image_, "Vexmarl", 1231), "0\n");
+  EXPECT_EQ(first.Report(), "Scanning");
+  EXPECT_EQ(SendToWindow(image_, "Vexmarl", 1231), "0\n");  // changes nothing
+  EXPECT_EQ(SendToWindow(image_, "Vexmarl", 16), "0\n");
+  EXPECT_EQ(first.Report(),
+            "Vexmarl: A scan is running. Stop the scan before closing the program.");
+  EXPECT_EQ(SendToWindow(image_, "Vexmarl", 3010), "0\n");  // the stop button's message
+  std::vector<std::string> reports = first.ReadUntilContaining("Scan stopped");
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(std::count(reports.begin(), reports.end(), "Scanning"), 0);
   EXPECT_EQ(SendToWindow(image_, "Vexmarl", 16), "0\n");
   EXPECT_EQ(first.Report(), "no report");
 }
