@@ -1,9 +1,7 @@
 #include "app/process_command.h"
 
-#include <cstring>
-
 #include "platform/handles.h"
-#include "platform/last_error.h"
+#include "scan/process_enumerator.h"
 
 namespace app {
 namespace {
@@ -16,39 +14,16 @@ enum class ProcessAction { Terminate, Suspend, Resume };
 // The first process of exactly that image name, in snapshot order, that opens with every
 // right; null when none does.
 platform::HANDLE OpenFirstProcessNamed(platform::Processes& processes, const std::string& name) {
-  platform::HANDLE snapshot = processes.CreateToolhelp32Snapshot(platform::TH32CS_SNAPPROCESS, 0);
-  if (!snapshot) return nullptr;
-  platform::HANDLE target = nullptr;
-  platform::PROCESSENTRY32 entry;
-  for (bool more = processes.Process32First(snapshot, &entry); more && !target;
-       more = processes.Process32Next(snapshot, &entry)) {
-    if (name == entry.szExeFile)
-      target =
-          processes.OpenProcess(platform::PROCESS_ALL_ACCESS, platform::FALSE, entry.th32ProcessID);
+  for (const platform::PROCESSENTRY32& entry : scan::SnapshotProcesses(processes)) {
+    if (name != entry.szExeFile) continue;
+    if (platform::HANDLE target = processes.OpenProcess(platform::PROCESS_ALL_ACCESS,
+                                                        platform::FALSE, entry.th32ProcessID))
+      return target;
   }
-  platform::CloseHandle(snapshot);
-  return target;
+  return nullptr;
 }
 
 }  // namespace
-
-bool SetDebugPrivilege(platform::Processes& processes, bool enable) {
-  platform::HANDLE token = nullptr;
-  if (!processes.OpenProcessToken(platform::Processes::GetCurrentProcess(),
-                                  platform::TOKEN_ADJUST_PRIVILEGES | platform::TOKEN_QUERY,
-                                  &token))
-    return false;
-  platform::TOKEN_PRIVILEGES privileges;
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = enable ? platform::SE_PRIVILEGE_ENABLED : 0;
-  bool done =
-      processes.LookupPrivilegeValueA(nullptr, platform::SE_DEBUG_NAME,
-                                      &privileges.Privileges[0].Luid) &&
-      processes.AdjustTokenPrivileges(token, platform::FALSE, &privileges, 0, nullptr, nullptr) &&
-      platform::GetLastError() == platform::ERROR_SUCCESS;
-  platform::CloseHandle(token);
-  return done;
-}
 
 bool ServeProcessCommand(const std::vector<std::string>& arguments,
                          platform::Processes& processes) {
@@ -66,7 +41,7 @@ bool ServeProcessCommand(const std::vector<std::string>& arguments,
     return false;
   }
 
-  SetDebugPrivilege(processes, true);
+  scan::SetPrivilege(processes, platform::SE_DEBUG_NAME, true);
   if (platform::HANDLE process = OpenFirstProcessNamed(processes, name)) {
     switch (action) {
       case ProcessAction::Terminate:
@@ -82,7 +57,7 @@ bool ServeProcessCommand(const std::vector<std::string>& arguments,
     }
     platform::CloseHandle(process);
   }
-  SetDebugPrivilege(processes, false);
+  scan::SetPrivilege(processes, platform::SE_DEBUG_NAME, false);
   return true;
 }
 

@@ -13,7 +13,4 @@ namespace app {
 // first); false when the arguments are not such a command, and the program starts normally.
 bool ServeProcessCommand(const std::vector<std::string>& arguments, platform::Processes& processes);
 
-// Enables or disables "SeDebugPrivilege" in this process's token; false when refused.
-bool SetDebugPrivilege(platform::Processes& processes, bool enable);
-
 }  // namespace app

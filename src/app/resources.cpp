@@ -72,14 +72,16 @@ std::string Resources::String(unsigned id) const {
 }
 
 std::string Resources::Page(unsigned id) const {
-  unsigned size = 0;
-  const unsigned char* data = findPage_ ? findPage_(id, &size) : nullptr;
-  return data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
+  return Data(findPage_, id);
 }
 
 std::string Resources::Bitmap(unsigned id) const {
+  return Data(findBitmap_, id);
+}
+
+std::string Resources::Data(FindData find, unsigned id) {
   unsigned size = 0;
-  const unsigned char* data = findBitmap_ ? findBitmap_(id, &size) : nullptr;
+  const unsigned char* data = find ? find(id, &size) : nullptr;
   return data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
 }
 

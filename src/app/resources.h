@@ -42,6 +42,8 @@ class Resources {
   using LoadString = int (*)(unsigned, char*, int);
   using FindData = const unsigned char* (*)(unsigned, unsigned*);
 
+  static std::string Data(FindData find, unsigned id);
+
   void* library_ = nullptr;
   LoadString loadString_ = nullptr;
   FindData findPage_ = nullptr;

@@ -46,13 +46,11 @@ ScanSession::~ScanSession() {
 
 definitions::LoadError ScanSession::LoadDefinitions() {
   definitions::DatabaseLoader loader(machine_, programFolder_, database_);
-  if (!machine_.files().PathFileExistsA(definitions::kDatabaseFileName)) {
-    engine_->Ignored().LoadIgnoreList(database_);
-    return definitions::LoadError::Missing;
-  }
-  databaseLoaded_ = loader.Load(definitions::kDatabaseFileName);
+  const bool present = machine_.files().PathFileExistsA(definitions::kDatabaseFileName);
+  databaseLoaded_ = present && loader.Load(definitions::kDatabaseFileName);
   engine_->IndexDefinitions();
   engine_->Ignored().LoadIgnoreList(database_);
+  if (!present) return definitions::LoadError::Missing;
   return databaseLoaded_ ? definitions::LoadError::None : loader.Error();
 }
 

@@ -12,14 +12,6 @@ constexpr const char* kWinlogonNotifyKey =
 constexpr platform::DWORD kDllNameBufferSize = 16383;
 constexpr platform::DWORD kSubKeyNameSize = 299;
 
-// The text between the first and second double quote, or empty.
-std::string FirstQuoted(const std::string& line) {
-  const std::size_t open = line.find('"');
-  if (open == std::string::npos) return {};
-  const std::size_t close = line.find('"', open + 1);
-  return close == std::string::npos ? std::string() : line.substr(open + 1, close - open - 1);
-}
-
 std::string Extension(const std::string& path) {
   const std::size_t dot = path.rfind('.');
   return dot == std::string::npos ? std::string() : path.substr(dot + 1);
@@ -74,7 +66,7 @@ bool RemoveAutorunReferences(platform::Machine& machine, const std::string& path
       if (!remove) continue;
       const std::size_t cut = location.find('\\');
       const HKEY root = platform::RootKeyFromName(location.substr(0, cut));
-      const std::string valueName = FirstQuoted(line);
+      const std::string valueName = QuotedText(line);
       HKEY key = nullptr;
       platform::Registry& registry = machine.registry();
       if (registry.RegOpenKeyExA(root, location.substr(cut + 1).c_str(), 0,

@@ -36,9 +36,12 @@ std::vector<std::string> Keys(const std::vector<Row>& table, const platform::Cod
 
 void ScanEngine::IndexDefinitions() {
   const platform::CodePage& code = machine_.Code();
-  fileIndex_.Build(Keys(database_.FileTable(), code, true));
-  folderIndex_.Build(Keys(database_.FolderTable(), code, false));
-  digestIndex_.Build(Keys(database_.DigestTable(), code, true));
+  fileKeys_ = Keys(database_.FileTable(), code, true);
+  folderKeys_ = Keys(database_.FolderTable(), code, false);
+  digestKeys_ = Keys(database_.DigestTable(), code, false);
+  fileIndex_.Build(fileKeys_);
+  folderIndex_.Build(folderKeys_);
+  digestIndex_.Build(digestKeys_);
 }
 
 std::string ScanEngine::ShortPath(const std::string& text) {
@@ -54,22 +57,19 @@ std::uint64_t ScanEngine::FileSize(const std::string& path) {
       files.CreateFileA(path.c_str(), platform::GENERIC_READ, platform::FILE_SHARE_READ, nullptr,
                         platform::OPEN_EXISTING, 0, nullptr);
   if (file == platform::INVALID_HANDLE_VALUE) return 0;
-  platform::DWORD high = 0;
-  const platform::DWORD low = files.GetFileSize(file, &high);
-  const bool failed = low == platform::INVALID_FILE_SIZE && platform::GetLastError() != 0;
+  platform::LARGE_INTEGER size{};
+  const bool read = files.GetFileSizeEx(file, &size);
   platform::CloseHandle(file);
-  return failed ? 0 : (static_cast<std::uint64_t>(high) << 32 | low);
+  return read ? static_cast<std::uint64_t>(size.QuadPart) : 0;
 }
 
 const definitions::SpywareEntry* ScanEngine::LookupDirectory(const std::string& path) {
   const std::string lowerPath = machine_.Code().Lower(path);
   std::vector<std::size_t> rows;
   folderIndex_.Candidates(lowerPath, rows);
-  const auto& table = database_.FolderTable();
   for (std::size_t row : rows) {
-    if (PatternMatch(machine_.Code().Lower(table[row].key), lowerPath) &&
-        machine_.files().PathFileExistsA(path.c_str()))
-      return table[row].entry;
+    if (PatternMatch(folderKeys_[row], lowerPath) && machine_.files().PathFileExistsA(path.c_str()))
+      return database_.FolderTable()[row].entry;
   }
   return nullptr;
 }
@@ -81,14 +81,19 @@ bool ScanEngine::FileRowMatches(std::size_t row, const std::string& path, bool p
                                 std::string& lowerPath, std::string& shortLowerPath) {
   const platform::CodePage& code = machine_.Code();
   const auto& entry = database_.FileTable()[row];
-  std::string pattern = entry.key;
-  if (pathHasTilde) pattern = ShortPath(pattern);
+  // The prepared key, unless the row must take its short form first.
+  std::string shortPattern;
+  const std::string* pattern = &fileKeys_[row];
+  if (pathHasTilde) {
+    shortPattern = WithoutDrive(code.Lower(ShortPath(entry.key)));
+    pattern = &shortPattern;
+  }
   const std::string* text = &lowerPath;
-  if (HasTilde(pattern)) {
+  if (HasTilde(*pattern)) {
     if (shortLowerPath.empty()) shortLowerPath = WithoutDrive(code.Lower(ShortPath(path)));
     text = &shortLowerPath;
   }
-  if (!PatternMatch(WithoutDrive(code.Lower(pattern)), *text)) return false;
+  if (!PatternMatch(*pattern, *text)) return false;
   return entry.trace->size == 0 || FileSize(path) == static_cast<std::uint32_t>(entry.trace->size);
 }
 
@@ -111,13 +116,11 @@ const definitions::SpywareEntry* ScanEngine::LookupFile(const std::string& path)
 }
 
 const definitions::SpywareEntry* ScanEngine::LookupProcessDigest(const std::string& digest) {
-  const std::string lowerDigest = WithoutDrive(machine_.Code().Lower(digest));
+  const std::string lowerDigest = machine_.Code().Lower(digest);
   std::vector<std::size_t> rows;
   digestIndex_.Candidates(lowerDigest, rows);
-  const auto& table = database_.DigestTable();
   for (std::size_t row : rows)
-    if (PatternMatch(WithoutDrive(machine_.Code().Lower(table[row].key)), lowerDigest))
-      return table[row].entry;
+    if (PatternMatch(digestKeys_[row], lowerDigest)) return database_.DigestTable()[row].entry;
   return nullptr;
 }
 

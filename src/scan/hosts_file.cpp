@@ -16,33 +16,41 @@ void HostsFiles::BuildHostsFileSet() {
   system.SHGetFolderPathA(nullptr, platform::CSIDL_WINDOWS, nullptr, 0, windows);
   system.SHGetFolderPathA(nullptr, platform::CSIDL_SYSTEM, nullptr, 0, systemFolder);
   paths_.clear();
+  lines_.clear();
   for (const std::string& candidate :
        {std::string(windows) + "\\hosts", std::string(windows) + "\\hosts.new",
         std::string(systemFolder) + "\\drivers\\etc\\hosts",
         std::string(systemFolder) + "\\drivers\\etc\\hosts.new"}) {
-    if (machine_.files().PathFileExistsA(candidate.c_str())) paths_.push_back(candidate);
+    if (!machine_.files().PathFileExistsA(candidate.c_str())) continue;
+    paths_.push_back(candidate);
+    auto content = foundation::ReadWholeFile(machine_.files(), candidate);
+    lines_.push_back(content ? foundation::TextLines(*content) : std::vector<std::string>());
   }
 }
 
 bool HostsFiles::HostsContains(const std::string& text) const {
-  for (const std::string& path : paths_) {
-    auto content = foundation::ReadWholeFile(machine_.files(), path);
-    if (!content) continue;
-    for (const std::string& line : foundation::TextLines(*content))
+  for (const std::vector<std::string>& lines : lines_)
+    for (const std::string& line : lines)
       if (!IsLoopbackLine(line) && line.find(text) != std::string::npos) return true;
-  }
   return false;
 }
 
 bool HostsFiles::RemoveHostsEntry(const std::string& text) {
   platform::Files& files = machine_.files();
-  for (const std::string& path : paths_) {
-    auto content = foundation::ReadWholeFile(files, path);
+  for (std::size_t file = 0; file < paths_.size(); ++file) {
+    auto content = foundation::ReadWholeFile(files, paths_[file]);
     if (!content) continue;
-    std::string kept;
-    for (const std::string& line : foundation::TextLines(*content))
-      if (IsLoopbackLine(line) || line.find(text) == std::string::npos) kept += line + "\r\n";
-    if (foundation::ReplaceWholeFile(files, path, kept)) continue;
+    std::vector<std::string> kept;
+    std::string newContent;
+    for (const std::string& line : foundation::TextLines(*content)) {
+      if (!IsLoopbackLine(line) && line.find(text) != std::string::npos) continue;
+      kept.push_back(line);
+      newContent += line + "\r\n";
+    }
+    if (foundation::ReplaceWholeFile(files, paths_[file], newContent)) {
+      lines_[file] = std::move(kept);
+      continue;
+    }
     // A file that cannot be replaced (read-only, in use) is passed over like one that cannot
     // be opened; a new content that could not be written fails the operation.
     const platform::DWORD error = platform::GetLastError();

@@ -16,7 +16,8 @@ class HostsFiles {
  public:
   explicit HostsFiles(platform::Machine& machine) : machine_(machine) {}
 
-  // hosts and hosts.new in the Windows folder, then in the system folder's drivers\etc.
+  // hosts and hosts.new in the Windows folder, then in the system folder's drivers\etc; their
+  // lines are read here once for the phase's lookups.
   void BuildHostsFileSet();
   const std::vector<std::string>& Paths() const { return paths_; }
 
@@ -31,6 +32,7 @@ class HostsFiles {
  private:
   platform::Machine& machine_;
   std::vector<std::string> paths_;
+  std::vector<std::vector<std::string>> lines_;  // of each file of paths_, as last read
 };
 
 }  // namespace scan

@@ -50,22 +50,37 @@ void ProcessEnumerator::ErrorLine(const std::string& text) {
   if (target_) target_(text.substr(0, kMaxErrorLine - 1));
 }
 
-bool ProcessEnumerator::EnablePrivilege(const char* name) {
-  platform::Processes& processes = machine_.processes();
+bool SetPrivilege(platform::Processes& processes, const char* name, bool enable) {
   HANDLE token = nullptr;
-  bool done = false;
-  if (processes.OpenProcessToken(platform::Processes::GetCurrentProcess(),
-                                 platform::TOKEN_ADJUST_PRIVILEGES | platform::TOKEN_QUERY,
-                                 &token)) {
-    platform::TOKEN_PRIVILEGES privileges;
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = platform::SE_PRIVILEGE_ENABLED;
-    done =
-        processes.LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid) &&
-        processes.AdjustTokenPrivileges(token, platform::FALSE, &privileges, 0, nullptr, nullptr) &&
-        platform::GetLastError() != platform::ERROR_NOT_ALL_ASSIGNED;
-    platform::CloseHandle(token);
-  }
+  if (!processes.OpenProcessToken(platform::Processes::GetCurrentProcess(),
+                                  platform::TOKEN_ADJUST_PRIVILEGES | platform::TOKEN_QUERY,
+                                  &token))
+    return false;
+  platform::TOKEN_PRIVILEGES privileges;
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = enable ? platform::SE_PRIVILEGE_ENABLED : 0;
+  const bool done =
+      processes.LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid) &&
+      processes.AdjustTokenPrivileges(token, platform::FALSE, &privileges, 0, nullptr, nullptr) &&
+      platform::GetLastError() != platform::ERROR_NOT_ALL_ASSIGNED;
+  platform::CloseHandle(token);
+  return done;
+}
+
+std::vector<platform::PROCESSENTRY32> SnapshotProcesses(platform::Processes& processes) {
+  std::vector<platform::PROCESSENTRY32> entries;
+  HANDLE snapshot = processes.CreateToolhelp32Snapshot(platform::TH32CS_SNAPPROCESS, 0);
+  if (!snapshot) return entries;
+  platform::PROCESSENTRY32 entry;
+  for (bool more = processes.Process32First(snapshot, &entry); more;
+       more = processes.Process32Next(snapshot, &entry))
+    entries.push_back(entry);
+  platform::CloseHandle(snapshot);
+  return entries;
+}
+
+bool ProcessEnumerator::EnablePrivilege(const char* name) {
+  const bool done = SetPrivilege(machine_.processes(), name, true);
   if (!done)
     ErrorLine("Could not set " + std::string(name) + " privilege some option's may not work");
   return done;
@@ -93,13 +108,8 @@ std::vector<ProcessRecord> ProcessEnumerator::ListProcesses() {
       records.push_back(std::move(record));
     }
   } else if (interface_ == ProcessInterface::ToolHelp) {
-    HANDLE snapshot = processes.CreateToolhelp32Snapshot(platform::TH32CS_SNAPPROCESS, 0);
-    if (!snapshot) return records;
-    platform::PROCESSENTRY32 entry;
-    for (bool more = processes.Process32First(snapshot, &entry); more;
-         more = processes.Process32Next(snapshot, &entry))
+    for (const platform::PROCESSENTRY32& entry : SnapshotProcesses(processes))
       records.push_back(ProcessRecord{entry.th32ProcessID, entry.szExeFile});
-    platform::CloseHandle(snapshot);
   }
   return records;
 }
@@ -146,25 +156,12 @@ bool ProcessEnumerator::EndProcessesByImage(const std::string& path) {
 }
 
 bool ProcessEnumerator::EndByProcessStatus(const std::string& path, const std::string& key) {
-  platform::Processes& processes = machine_.processes();
-  std::vector<DWORD> ids(kMaxProcesses);
-  DWORD bytes = 0;
-  if (!processes.EnumProcesses(ids.data(), kMaxProcesses * sizeof(DWORD), &bytes)) return false;
-  ids.resize(bytes / sizeof(DWORD));
   bool result = false;
-  for (DWORD id : ids) {
-    HANDLE process = processes.OpenProcess(kQueryAndRead, platform::FALSE, id);
-    if (!process) continue;
-    platform::HMODULE module = nullptr;
-    DWORD needed = 0;
-    char modulePath[1024] = {};
-    std::string name = "-";
-    if (processes.EnumProcessModules(process, &module, sizeof module, &needed) &&
-        processes.GetModuleFileNameExA(process, module, modulePath, sizeof modulePath) > 0)
-      name = machine_.Code().Lower(FileNameOf(modulePath));
-    platform::CloseHandle(process);
+  for (const ProcessRecord& process : ListProcesses()) {
+    const std::string name =
+        process.image == "-" ? "-" : machine_.Code().Lower(FileNameOf(process.image));
     if (name != key) continue;
-    result = EndProcessTree(id, true);
+    result = EndProcessTree(process.id, true);
     if (!result) {
       const std::string message =
           platform::SystemMessageText(platform::GetLastError()).value_or("");
@@ -177,14 +174,7 @@ bool ProcessEnumerator::EndByProcessStatus(const std::string& path, const std::s
 
 bool ProcessEnumerator::EndByToolHelp(const std::string& key) {
   platform::Processes& processes = machine_.processes();
-  HANDLE snapshot = processes.CreateToolhelp32Snapshot(platform::TH32CS_SNAPPROCESS, 0);
-  if (!snapshot) return false;
-  std::vector<platform::PROCESSENTRY32> entries;
-  platform::PROCESSENTRY32 entry;
-  for (bool more = processes.Process32First(snapshot, &entry); more;
-       more = processes.Process32Next(snapshot, &entry))
-    entries.push_back(entry);
-  platform::CloseHandle(snapshot);
+  const std::vector<platform::PROCESSENTRY32> entries = SnapshotProcesses(processes);
   // A process that its tree's ending ended counts as ended, not as a failure.
   bool ended = false;
   for (const platform::PROCESSENTRY32& candidate : entries) {
@@ -214,7 +204,7 @@ bool ProcessEnumerator::InFoundModules(const std::string& executableName) const 
   return false;
 }
 
-bool ProcessEnumerator::ListRelations(std::vector<Relation>& relations) {
+bool ProcessEnumerator::ListRelations(std::vector<platform::PROCESSENTRY32>& relations) {
   if (ntBeforeVersion5_) {
     // The native system-information call of NT 4 lives in ntdll.dll.
     const std::string native = machine_.system().SystemDirectory() + "\\" + kNativeLibrary;
@@ -223,24 +213,18 @@ bool ProcessEnumerator::ListRelations(std::vector<Relation>& relations) {
       return false;
     }
   }
-  platform::Processes& processes = machine_.processes();
-  HANDLE snapshot = processes.CreateToolhelp32Snapshot(platform::TH32CS_SNAPPROCESS, 0);
-  if (!snapshot) return false;
-  platform::PROCESSENTRY32 entry;
-  for (bool more = processes.Process32First(snapshot, &entry); more;
-       more = processes.Process32Next(snapshot, &entry))
-    relations.push_back(Relation{entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
-  platform::CloseHandle(snapshot);
+  relations = SnapshotProcesses(machine_.processes());
   return true;
 }
 
 bool ProcessEnumerator::EndProcessTree(DWORD processId, bool withChildren) {
   if (withChildren) {
-    std::vector<Relation> relations;
+    std::vector<platform::PROCESSENTRY32> relations;
     if (!ListRelations(relations)) return false;
-    for (const Relation& relation : relations)
-      if (relation.parent == processId && relation.id != processId && InFoundModules(relation.name))
-        EndProcessTree(relation.id, true);
+    for (const platform::PROCESSENTRY32& child : relations)
+      if (child.th32ParentProcessID == processId && child.th32ProcessID != processId &&
+          InFoundModules(child.szExeFile))
+        EndProcessTree(child.th32ProcessID, true);
   }
   return ForceTerminate(processId);
 }

@@ -31,6 +31,12 @@ inline constexpr const char* kProcessStatusLibrary = "psapi.dll";
 inline constexpr const char* kToolHelpLibrary = "kernel32.dll";
 inline constexpr const char* kNativeLibrary = "ntdll.dll";
 
+// Enables or disables a privilege in this process's token; false when refused.
+bool SetPrivilege(platform::Processes& processes, const char* name, bool enable);
+
+// The processes of a tool-help snapshot, in its order.
+std::vector<platform::PROCESSENTRY32> SnapshotProcesses(platform::Processes& processes);
+
 class ProcessEnumerator {
  public:
   using LineSender = std::function<void(const std::string&)>;
@@ -63,12 +69,8 @@ class ProcessEnumerator {
   bool InFoundModules(const std::string& executableName) const;
   bool EndByProcessStatus(const std::string& path, const std::string& key);
   bool EndByToolHelp(const std::string& key);
-  // Every process that the system lists with its parent: (id, parent, executable name).
-  struct Relation {
-    platform::DWORD id, parent;
-    std::string name;
-  };
-  bool ListRelations(std::vector<Relation>& relations);
+  // Every process with its parent, as the system lists them for a tree.
+  bool ListRelations(std::vector<platform::PROCESSENTRY32>& relations);
 
   platform::Machine& machine_;
   std::function<std::string(unsigned)> resourceText_;

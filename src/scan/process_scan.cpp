@@ -1,7 +1,5 @@
 // The process and startup-entry phases of a scan: running programs found by the digest of
 // their file and by their path and modules in the file table, and autorun programs by digest.
-#include <optional>
-
 #include "foundation/md5_text.h"
 #include "platform/handles.h"
 #include "platform/last_error.h"
@@ -16,15 +14,6 @@ constexpr const char* kNullDigest = "(null)";
 
 std::string ProcessLine(const std::string& image, const std::string& digest) {
   return "<PROCESS NAME = \"" + image + "\" MD5 = \"" + digest + "\"/>";
-}
-
-// The text between the first and second double quote after `from` in the line.
-std::optional<std::string> QuotedAfter(const std::string& line, std::size_t from) {
-  const std::size_t open = line.find('"', from);
-  if (open == std::string::npos) return std::nullopt;
-  const std::size_t close = line.find('"', open + 1);
-  if (close == std::string::npos) return std::nullopt;
-  return line.substr(open + 1, close - open - 1);
 }
 
 }  // namespace
@@ -91,8 +80,8 @@ void ScanEngine::ScanStartupEntries() {
       const std::size_t data = lower.find("data");
       const std::size_t md5 = lower.find("md5");
       if (data == std::string::npos || md5 == std::string::npos) continue;
-      const std::string program = QuotedAfter(lower, data).value_or("");
-      const std::string digest = QuotedAfter(lower, md5).value_or("");
+      const std::string program = QuotedText(lower, data);
+      const std::string digest = QuotedText(lower, md5);
       const definitions::SpywareEntry* entry = LookupProcessDigest(digest);
       if (!entry) continue;
       if (AddFoundItem(program, *entry, FoundItemKind::File)) ++counters_.processesFound;

@@ -150,6 +150,8 @@ class ScanEngine {
   std::string itemText_;
   int itemTextThrottle_ = 0;
   std::unordered_set<std::string> foundKeys_;  // kind and lower-cased text of allFound_
+  // The tables' patterns lower-cased (file patterns without their drive), and their indexes.
+  std::vector<std::string> fileKeys_, folderKeys_, digestKeys_;
   PatternIndex fileIndex_, folderIndex_, digestIndex_;
 };
 

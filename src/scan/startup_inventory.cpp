@@ -175,6 +175,13 @@ bool ListRegistryValues(Machine& machine, const std::string& location, const std
   return anyValue;
 }
 
+std::string QuotedText(const std::string& line, std::size_t from) {
+  const std::size_t open = line.find('"', from);
+  if (open == std::string::npos) return {};
+  const std::size_t close = line.find('"', open + 1);
+  return close == std::string::npos ? std::string() : line.substr(open + 1, close - open - 1);
+}
+
 void WriteAutorunInventory(Machine& machine, const LineWriter& write) {
   std::vector<std::string> lines;
   for (const Location& location : kLocations) {

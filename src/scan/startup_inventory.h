@@ -18,6 +18,10 @@ using LineWriter = std::function<void(const std::string&)>;
 bool ListRegistryValues(platform::Machine& machine, const std::string& location,
                         const std::string& filter, std::vector<std::string>& lines);
 
+// The text between the first and second double quote at or after `from` of a listing line;
+// empty when there are not two.
+std::string QuotedText(const std::string& line, std::size_t from = 0);
+
 // "<Information ...>" lines for the forty-one inventoried locations that have values.
 void WriteAutorunInventory(platform::Machine& machine, const LineWriter& write);
 
