@@ -31,6 +31,12 @@ class CodePage {
   // Orders a and b as their lower-cased forms compare byte by byte.
   int CompareNoCase(std::string_view a, std::string_view b) const;
 
+  // The text as UTF-16 units, as the system's wide-character calls see it; a byte that is no
+  // character of the code page becomes U+FFFD.
+  std::u16string ToUtf16(std::string_view text) const;
+  // UTF-16 units in this code page; a character the code page lacks becomes "?".
+  std::string FromUtf16(std::u16string_view text) const;
+
  private:
   bool DoubleByte() const { return doubleByte_; }
 

@@ -14,7 +14,14 @@ Machine::Machine(MachineImage image, std::unique_ptr<Registry> registry)
           [this](const std::string& name) { return system_->EnvironmentVariable(name); })),
       processes_(std::make_unique<Processes>(*files_)),
       shell_(std::make_unique<Shell>(*files_, *system_, *registry_, *processes_)),
-      messages_(std::make_unique<Messages>(image_)) {}
+      messages_(std::make_unique<Messages>(image_)) {
+  system_->SetShortPathForm([this](const std::string& path) -> std::optional<std::string> {
+    char buffer[MAX_PATH];
+    const DWORD length = files_->GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer) return std::nullopt;
+    return std::string(buffer, length);
+  });
+}
 
 std::unique_ptr<Machine> Machine::Open(const std::string& root, std::string* error) {
   auto image = MachineImage::At(root);

@@ -273,6 +273,16 @@ std::vector<std::pair<std::string, std::string>> System::EnvironmentBlock() {
     }
     registry_.RegCloseKey(opened);
   }
+  if (shortPathForm_ && IsNt()) {
+    OSVERSIONINFOA version;
+    if (GetVersionExA(&version) && version.dwMajorVersion < 6) {
+      for (auto& [variable, content] : block) {
+        if (!codePage.EqualNoCase(variable, "TEMP") && !codePage.EqualNoCase(variable, "TMP"))
+          continue;
+        if (auto shortForm = shortPathForm_(content)) content = *shortForm;
+      }
+    }
+  }
   // Not through FolderPath, which expands with this very block.
   auto appData = ReadText(HKEY_CURRENT_USER, kUserShellFoldersKey, "AppData");
   if (!appData) appData = ReadText(HKEY_CURRENT_USER, kShellFoldersKey, "AppData");

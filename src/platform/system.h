@@ -3,6 +3,7 @@
 // them.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -89,6 +90,11 @@ class System {
  public:
   explicit System(Registry& registry) : registry_(registry) {}
 
+  // The 8.3 form of an existing path, which the NT systems before Vista give the user's
+  // TEMP and TMP in (so that they hold no blank); set by the machine once its files exist.
+  using ShortPathForm = std::function<std::optional<std::string>(const std::string& path)>;
+  void SetShortPathForm(ShortPathForm form) { shortPathForm_ = std::move(form); }
+
   BOOL GetVersionExA(OSVERSIONINFOA* version);
   BOOL GetUserNameA(LPSTR buffer, DWORD* size);
   UINT GetACP();
@@ -121,6 +127,7 @@ class System {
                          const std::vector<std::pair<std::string, std::string>>& block);
 
   Registry& registry_;
+  ShortPathForm shortPathForm_;
 };
 
 // The English text Windows gives for a system status code, with its line end.

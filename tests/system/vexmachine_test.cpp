@@ -110,7 +110,8 @@ TEST_F(VexmachineTest, InfoIdentifiesEachSystem) {
     EXPECT_EQ(info["code-page"], "1252");
   }
   auto xp = InfoLines(Run("info '" + folder_ + "/xp'", nullptr));
-  EXPECT_EQ(xp["temp"], "C:\\Documents and Settings\\Bob\\Local Settings\\Temp\\");
+  // The user's temporary folder in its 8.3 form, as XP gives it: a path without blanks.
+  EXPECT_EQ(xp["temp"], "C:\\DOCUME~1\\Bob\\LOCALS~1\\Temp\\");
   EXPECT_NE(xp["folder"].find("7\tC:\\Documents and Settings\\Bob\\Start Menu\\Programs\\Startup|"),
             std::string::npos)
       << xp["folder"];
