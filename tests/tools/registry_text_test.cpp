@@ -53,7 +53,7 @@ TEST(RegistryText, ReadsEveryFormIncludingTheProgramsOwnBackups) {
   EXPECT_EQ(changes[4].type, REG_BINARY);
   EXPECT_EQ(changes[4].data.size(), 23u);
   EXPECT_EQ(changes[5].type, REG_EXPAND_SZ);
-  EXPECT_EQ(changes[6].type, 10u);  // digits alone are decimal
+  EXPECT_EQ(changes[6].type, 16u);  // the type number is hexadecimal
   EXPECT_EQ(changes[7].type, REG_QWORD);
   EXPECT_EQ(changes[8].valueName, "C:\\WINDOWS\\x.dll");  // an undoubled backslash stays
   EXPECT_EQ(changes[9].kind, RegistryChange::Kind::DeleteValue);

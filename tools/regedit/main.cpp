@@ -49,8 +49,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   bool silent = option == "/s" || option == "-s" || option == "/si" || option == "-si";
-  if (silent ? args.size() != 2 : args.size() != 1) return Usage();
-  const std::string& file = args.back();
+  if (silent ? args.size() < 2 : args.empty()) return Usage();
+  // The file is the rest of the command line, quoted or not: a path with blanks given
+  // without quotes arrives in pieces and is joined again.
+  std::string file;
+  for (std::size_t i = silent ? 1 : 0; i < args.size(); ++i)
+    file += (file.empty() ? "" : " ") + args[i];
   auto text = foundation::ReadWholeFile(machine->files(), file);
   if (!text) {
     std::fprintf(stderr, "regedit: cannot open %s (error %u)\n", file.c_str(), GetLastError());

@@ -44,16 +44,19 @@ LONG Apply(Registry& registry, const RegistryChange& change) {
   return status;
 }
 
-void ExportTree(Registry& registry, HKEY key, const std::string& path, std::string& text) {
+void ExportTree(Registry& registry, HKEY key, const std::string& path, bool unicode,
+                std::string& text) {
   text += "\r\n[" + path + "]\r\n";
   for (const RegistryValue& value : ReadKeyValues(registry, key))
-    text += FormatValueLine(value.name, value.type, value.data) + "\r\n";
+    text +=
+        FormatValueLine(value.name, value.type, value.data, unicode ? &registry.Code() : nullptr) +
+        "\r\n";
   for (DWORD index = 0;; ++index) {
     char name[1024];
     if (registry.RegEnumKeyA(key, index, name, sizeof name) != ERROR_SUCCESS) break;
     HKEY child;
     if (registry.RegOpenKeyExA(key, name, 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
-    ExportTree(registry, child, path + "\\" + name, text);
+    ExportTree(registry, child, path + "\\" + name, unicode, text);
     registry.RegCloseKey(child);
   }
 }
@@ -62,7 +65,7 @@ void ExportTree(Registry& registry, HKEY key, const std::string& path, std::stri
 
 bool ImportRegistryText(Registry& registry, const std::string& text, std::string& error) {
   std::vector<RegistryChange> changes;
-  if (!ParseRegistryText(text, changes, error)) return false;
+  if (!ParseRegistryText(text, changes, error, registry.Code())) return false;
   Registry::Transaction transaction(registry);
   if (!transaction.Started()) {
     error = "the registry is busy";
@@ -103,7 +106,7 @@ bool ExportRegistryText(Registry& registry, const std::string& keyName, bool ban
       error = tree + ": error " + std::to_string(status);
       return false;
     }
-    ExportTree(registry, key, tree, text);
+    ExportTree(registry, key, tree, !banner4, text);
     registry.RegCloseKey(key);
   }
   text += "\r\n";

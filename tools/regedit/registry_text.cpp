@@ -72,7 +72,29 @@ bool ReadBytes(const std::string& list, std::string& bytes) {
   return true;
 }
 
-bool ReadData(const std::string& text, RegistryChange& change) {
+bool IsStringType(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+std::string Utf16Bytes(const std::string& text, const CodePage& code) {
+  std::string bytes;
+  for (char16_t unit : code.ToUtf16(text)) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+std::string FromUtf16Bytes(const std::string& bytes, const CodePage& code) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i)
+    units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  return code.FromUtf16(units);
+}
+
+// unicode: the file is a version 5.00 file, whose string types hold UTF-16 bytes.
+bool ReadData(const std::string& text, RegistryChange& change, const CodePage* unicode) {
   if (text == "-") {
     change.kind = RegistryChange::Kind::DeleteValue;
     return true;
@@ -108,11 +130,11 @@ bool ReadData(const std::string& text, RegistryChange& change) {
     if (number.empty() || number.size() > 8 ||
         number.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
       return false;
-    // Digits alone are read as decimal (the program's own backups write "hex(10)"); a
-    // number with letters is hexadecimal, as the registry editor writes "hex(b)".
-    bool decimal = number.find_first_not_of("0123456789") == std::string::npos;
-    change.type = static_cast<DWORD>(std::stoul(number, nullptr, decimal ? 10 : 16));
-    return ReadBytes(text.substr(close + 2), change.data);
+    // The type number is hexadecimal: "hex(a)" is type 10, "hex(10)" type 16.
+    change.type = static_cast<DWORD>(std::stoul(number, nullptr, 16));
+    if (!ReadBytes(text.substr(close + 2), change.data)) return false;
+    if (unicode && IsStringType(change.type)) change.data = FromUtf16Bytes(change.data, *unicode);
+    return true;
   }
   return false;
 }
@@ -161,10 +183,10 @@ std::vector<std::string> LogicalLines(const std::string& text) {
 }  // namespace
 
 bool ParseRegistryText(const std::string& rawText, std::vector<RegistryChange>& changes,
-                       std::string& error) {
+                       std::string& error, const CodePage& code) {
   changes.clear();
   std::vector<std::string> lines = LogicalLines(Narrow(rawText));
-  bool bannerSeen = false, inDeletedKey = false, inKey = false;
+  bool bannerSeen = false, inDeletedKey = false, inKey = false, unicode = false;
   HKEY root = nullptr;
   std::string keyPath;
   for (std::size_t index = 0; index < lines.size(); ++index) {
@@ -178,6 +200,7 @@ bool ParseRegistryText(const std::string& rawText, std::vector<RegistryChange>& 
     if (!bannerSeen) {
       if (line != kBanner5 && line != kBanner4) return fail("not a registry file: " + line);
       bannerSeen = true;
+      unicode = line == kBanner5;
       continue;
     }
     if (line[0] == '[') {
@@ -212,7 +235,7 @@ bool ParseRegistryText(const std::string& rawText, std::vector<RegistryChange>& 
     if (rest.empty() || rest[0] != '=') return fail("no \"=\" after the value name");
     std::string data = Trim(rest.substr(1));
     if (data.empty()) continue;  // a type without a data text sets nothing
-    if (!ReadData(data, change)) return fail("bad value data: " + data);
+    if (!ReadData(data, change, unicode ? &code : nullptr)) return fail("bad value data: " + data);
     change.root = root;
     change.keyPath = keyPath;
     changes.push_back(change);
@@ -224,7 +247,8 @@ bool ParseRegistryText(const std::string& rawText, std::vector<RegistryChange>& 
   return true;
 }
 
-std::string FormatValueLine(const std::string& name, DWORD type, const std::string& data) {
+std::string FormatValueLine(const std::string& name, DWORD type, const std::string& data,
+                            const CodePage* unicode) {
   auto quote = [](const std::string& text) {
     std::string quoted = "\"";
     for (char c : text) {
@@ -247,14 +271,15 @@ std::string FormatValueLine(const std::string& name, DWORD type, const std::stri
   if (type == REG_BINARY) {
     std::snprintf(prefix, sizeof prefix, "hex:");
   } else {
-    std::snprintf(prefix, sizeof prefix, type < 10 ? "hex(%u):" : "hex(%x):", type);
+    std::snprintf(prefix, sizeof prefix, "hex(%x):", type);
   }
   line += prefix;
-  for (std::size_t i = 0; i < data.size(); ++i) {
+  const std::string bytes = unicode && IsStringType(type) ? Utf16Bytes(data, *unicode) : data;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
     char byte[4];
-    std::snprintf(byte, sizeof byte, "%02x", static_cast<unsigned char>(data[i]));
+    std::snprintf(byte, sizeof byte, "%02x", static_cast<unsigned char>(bytes[i]));
     line += byte;
-    if (i + 1 < data.size()) {
+    if (i + 1 < bytes.size()) {
       line += ',';
       std::size_t lineStart = line.rfind('\n');
       std::size_t width = line.size() - (lineStart == std::string::npos ? 0 : lineStart + 1);

@@ -22,11 +22,16 @@ struct RegistryChange {
 
 // Reads a whole file's text into the changes it asks for, in order. False with a message
 // naming the line when the text is not registry-editor text.
+// In a "Windows Registry Editor Version 5.00" file the bytes of the string types (1, 2 and
+// 7) are UTF-16 and become text of the code page.
 bool ParseRegistryText(const std::string& text, std::vector<RegistryChange>& changes,
-                       std::string& error);
+                       std::string& error,
+                       const platform::CodePage& code = platform::CodePage(1252));
 
 // The text of one value line: "name"=data, with the data in the form that reads back the
 // same type and bytes.
-std::string FormatValueLine(const std::string& name, platform::DWORD type, const std::string& data);
+// With unicode (a version 5.00 file) the bytes of string types are written as UTF-16.
+std::string FormatValueLine(const std::string& name, platform::DWORD type, const std::string& data,
+                            const platform::CodePage* unicode = nullptr);
 
 }  // namespace regedit
