@@ -1,0 +1,31 @@
+#include "cli/cli_program.h"
+
+#include <cstdio>
+
+#include "app/program_folder.h"
+
+namespace cli {
+
+int CannotRun(const std::string& reason) {
+  std::fprintf(stderr, "vexmarl-cli: %s\n", reason.c_str());
+  return kExitCannotRun;
+}
+
+std::unique_ptr<CliProgram> StartProgram(platform::Machine& machine) {
+  const std::string programFolder = app::ProgramFolder(machine.processes());
+  if (programFolder.empty()) {
+    CannotRun("the program does not lie in the machine's drives");
+    return nullptr;
+  }
+  machine.files().SetCurrentDirectoryA(programFolder.c_str());
+  auto program = std::unique_ptr<CliProgram>(new CliProgram{machine, programFolder, {}, {}});
+  program->resources.Load(machine.files());
+  program->branding.Load(machine.files(), programFolder);
+  if (std::string problem = program->branding.Problem(); !problem.empty()) {
+    CannotRun(problem);
+    return nullptr;
+  }
+  return program;
+}
+
+}  // namespace cli

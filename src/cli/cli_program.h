@@ -1,0 +1,32 @@
+// What every command of vexmarl-cli sets up first, as the program does at start-up: the
+// program folder as the current folder, the resource library and the brand.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/branding_settings.h"
+#include "app/resources.h"
+#include "platform/machine.h"
+
+namespace cli {
+
+inline constexpr int kExitCannotRun = 2;
+
+// Writes "vexmarl-cli: " and the reason to standard error; kExitCannotRun.
+int CannotRun(const std::string& reason);
+
+struct CliProgram {
+  platform::Machine& machine;
+  std::string programFolder;  // with its trailing backslash
+  app::Resources resources;
+  app::BrandingSettings branding;
+};
+
+// Null, with the reason written to standard error, when the program cannot run.
+std::unique_ptr<CliProgram> StartProgram(platform::Machine& machine);
+
+int ScanCommand(CliProgram& program);
+int QuarantineCommand(CliProgram& program, int argc, char** argv);
+
+}  // namespace cli
