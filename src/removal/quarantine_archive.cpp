@@ -103,22 +103,29 @@ std::uint64_t Position(platform::Files& files, HANDLE file) {
   return static_cast<std::uint64_t>(position.QuadPart);
 }
 
-// Writes the content to the path as one step: into a file beside it, which then takes the
-// path's place, so that a failure leaves what was there whole.
+// Writes the content to the path. A file that is there is replaced as one step: the
+// content goes into a file beside it, which then takes its place, so that a failure leaves
+// what was there whole. A new file that cannot be written whole is removed again.
 bool RestoreContent(platform::Files& files, HANDLE archive, std::uint64_t size,
                     const std::string& path) {
-  const std::string partial = path + kRestoreSuffix;
-  bool written;
-  {
-    FileHandle target(files.CreateFileA(partial.c_str(), platform::GENERIC_WRITE,
-                                        platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE,
-                                        nullptr, platform::CREATE_ALWAYS,
-                                        platform::FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!target.Open()) return false;
-    written =
-        CopyBytes(files, archive, target.handle, size) && files.FlushFileBuffers(target.handle);
+  auto write = [&](const std::string& target) {
+    FileHandle file(files.CreateFileA(target.c_str(), platform::GENERIC_WRITE,
+                                      platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE,
+                                      nullptr, platform::CREATE_NEW,
+                                      platform::FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Open()) return platform::GetLastError();
+    return CopyBytes(files, archive, file.handle, size) ? platform::ERROR_SUCCESS
+                                                        : platform::ERROR_WRITE_FAULT;
+  };
+  DWORD status = write(path);
+  if (status == platform::ERROR_SUCCESS) return true;
+  if (status != platform::ERROR_FILE_EXISTS) {
+    if (status == platform::ERROR_WRITE_FAULT) files.DeleteFileA(path.c_str());
+    return false;
   }
-  if (written &&
+  const std::string partial = path + kRestoreSuffix;
+  files.DeleteFileA(partial.c_str());  // left by an earlier restore that was cut short
+  if (write(partial) == platform::ERROR_SUCCESS &&
       files.MoveFileExA(partial.c_str(), path.c_str(), platform::MOVEFILE_REPLACE_EXISTING))
     return true;
   files.DeleteFileA(partial.c_str());
