@@ -413,3 +413,50 @@ BOOL Processes::AdjustTokenPrivileges(HANDLE token, BOOL disableAll,
 }
 
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+std::string RestartMarkOf(const MachineImage& image) {
+  return image.ObjectsFolder() + "/restart-pending";
+}
+
+}  // namespace
+
+int Processes::EndImageProcesses() {
+  int ended = 0;
+  std::vector<HANDLE> ending;
+  for (pid_t pid : ProcessIds()) {
+    if (pid == getpid()) continue;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (!process) continue;  // not a process of the image
+    if (TerminateProcess(process, 0)) {
+      ending.push_back(process);
+    } else {
+      CloseHandle(process);
+    }
+  }
+  for (HANDLE process : ending) {
+    if (WaitForSingleObject(process, 5000) == WAIT_OBJECT_0) ++ended;
+    CloseHandle(process);
+  }
+  return ended;
+}
+
+BOOL Processes::ExitWindowsEx(UINT flags, DWORD) {
+  if (!(flags & EWX_REBOOT)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  std::ofstream(RestartMarkOf(files_.Image())) << "restart\n";
+  if (!RestartPending()) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  EndImageProcesses();
+  return TRUE;
+}
+
+bool Processes::RestartPending() const {
+  return access(RestartMarkOf(files_.Image()).c_str(), F_OK) == 0;
+}
+
+void Processes::ClearRestartPending() {
+  unlink(RestartMarkOf(files_.Image()).c_str());
+}
+
+}  // namespace platform

@@ -29,6 +29,7 @@ constexpr DWORD TH32CS_SNAPMODULE = 0x00000008;
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_TIMEOUT = 258;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+constexpr UINT EWX_REBOOT = 0x00000002;
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 
 constexpr DWORD TOKEN_QUERY = 0x0008;
@@ -124,6 +125,15 @@ class Processes {
   BOOL SuspendProcess(HANDLE process);
   BOOL ResumeProcess(HANDLE process);
   DWORD GetProcessId(HANDLE process);
+
+  // EWX_REBOOT: the machine is to restart. The image records that a restart is pending
+  // (RestartPending) and every process of the image but the caller ends; the next start is
+  // made by vexmachine boot.
+  BOOL ExitWindowsEx(UINT flags, DWORD reason);
+  bool RestartPending() const;
+  void ClearRestartPending();
+  // Ends every process of the image except this one and waits for them; how many ended.
+  int EndImageProcesses();
 
   // The process token and its privileges: granted when this process runs as root,
   // otherwise AdjustTokenPrivileges reports ERROR_NOT_ALL_ASSIGNED as Windows does.

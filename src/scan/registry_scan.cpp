@@ -74,6 +74,8 @@ std::string DecodePercentEscapes(const std::string& text) {
 }
 
 bool ScanEngine::RegistryKeyExists(const definitions::RegistryKeyTrace& trace) {
+  // An empty path (or one of backslashes only) would open the root itself.
+  if (trace.keyPath.find_first_not_of('\\') == std::string::npos) return false;
   platform::Registry& registry = machine_.registry();
   for (HKEY root : kKeyRoots) {
     ++counters_.objectsExamined;

@@ -240,4 +240,10 @@ void ScanEngine::ScanHosts() {
   }
 }
 
+FoundItem* ScanEngine::FindListed(const FoundItem& item) {
+  for (FoundItem& listed : listed_)
+    if (SameItem(listed, item, machine_.Code())) return &listed;
+  return nullptr;
+}
+
 }  // namespace scan

@@ -82,6 +82,11 @@ class ScanEngine {
   // Read only after the run or inside the listed-item callback.
   const std::vector<FoundItem>& AllFound() const { return allFound_; }
   const std::vector<FoundItem>& Listed() const { return listed_; }
+  // The listed item equal to item (same kind, same text without case), or null; removal
+  // marks the user's selection on it. Only while no run is active.
+  FoundItem* FindListed(const FoundItem& item);
+  // Files that removal could not delete, in order; kept as long as the engine lives.
+  std::vector<std::string>& PendingDeleteList() { return pendingDeleteList_; }
   IgnoreList& Ignored() { return ignoreList_; }
   HostsFiles& Hosts() { return hosts_; }
   ProcessEnumerator& Processes() { return processes_; }
@@ -149,6 +154,7 @@ class ScanEngine {
   std::string phaseText_;
   std::string itemText_;
   int itemTextThrottle_ = 0;
+  std::vector<std::string> pendingDeleteList_;
   std::unordered_set<std::string> foundKeys_;  // kind and lower-cased text of allFound_
   // The tables' patterns lower-cased (file patterns without their drive), and their indexes.
   std::vector<std::string> fileKeys_, folderKeys_, digestKeys_;
