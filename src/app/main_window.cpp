@@ -2,6 +2,7 @@
 
 #include "app/program_folder.h"
 #include "foundation/setting_names.h"
+#include "removal/reboot_removal.h"
 
 namespace app {
 namespace {
@@ -22,6 +23,8 @@ constexpr unsigned kDefaultStatusText = 132;
 constexpr unsigned kScanningHeader = 152;
 constexpr unsigned kRemoveSelectedText = 155;
 constexpr unsigned kScanRunningText = 156;
+constexpr unsigned kRebootReportText = 144;
+constexpr unsigned kRemovalResultsHeader = 175;
 
 }  // namespace
 
@@ -34,6 +37,7 @@ MainWindow::MainWindow(platform::Machine& machine, const BrandingSettings& brand
       commandLine_(std::move(commandLine)) {}
 
 MainWindow::~MainWindow() {
+  if (quarantineWorker_.joinable()) quarantineWorker_.join();
   if (worker_.joinable()) {
     session_->Engine().AbortScan();
     // The worker may wait for this thread to take a found row or a log line.
@@ -81,8 +85,13 @@ void MainWindow::Initialise() {
   events.runEnded = [this] {
     machine_.messages().PostMessageA(window_, ScanProgressMessage, 0, 0);
   };
-  session_ = std::make_unique<ScanSession>(machine_, branding_, resources_,
-                                           ProgramFolder(machine_.processes()), std::move(events));
+  const std::string programFolder = ProgramFolder(machine_.processes());
+  session_ = std::make_unique<ScanSession>(machine_, branding_, resources_, programFolder,
+                                           std::move(events));
+  removal_ = std::make_unique<RemovalFlow>(machine_, *session_, branding_, resources_,
+                                           view_.prompt(), programFolder);
+  removal_->Host().closeMainWindow = [this] { Close(); };
+  removal_->Host().showProgress = [this](const std::string& text) { view_.ShowStatus(text); };
   view_.ShowStatus(resources_.String(kLoadingText));
   switch (session_->LoadDefinitions()) {
     case definitions::LoadError::None:
@@ -94,14 +103,56 @@ void MainWindow::Initialise() {
       view_.ShowStatus(resources_.String(kDatabaseUnreadableText));
       break;
   }
-  if (commandLine_ == "-t")
+  if (commandLine_ == "-t") {
     messages.SetTimer(window_, kScanSoonTimer, kScanSoonDelay, nullptr);
-  else if (commandLine_ == "-s")
+  } else if (commandLine_ == "-s") {
     messages.SetTimer(window_, kStartUpScanTimer, kScanSoonDelay, nullptr);
+  } else if (commandLine_ == removal::kRebootArgument) {
+    ProcessRebootDeletion();
+    if (!window_) return;
+  }
   view_.ShowStatus(DefaultStatus());
 }
 
+void MainWindow::ProcessRebootDeletion() {
+  const removal::RebootReport report =
+      removal::ProcessRebootDeletion(machine_, removal_->Host(), session_->Engine().Processes());
+  const std::string question = resources_.Format(
+      kRebootReportText,
+      {static_cast<long long>(report.removed), static_cast<long long>(report.notRemoved)});
+  if (view_.prompt().MessageBoxA(window_, question.c_str(), branding_.APPNAME.c_str(),
+                                 platform::MB_YESNO | platform::MB_ICONQUESTION) ==
+      platform::IDYES) {
+    machine_.messages().SetTimer(window_, kScanSoonTimer, kScanSoonDelay, nullptr);
+  } else {
+    Close();
+  }
+}
+
+void MainWindow::ConfirmRemoval() {
+  if (scanRunning_ || quarantineWorker_.joinable() || !removal_) return;
+  if (removal_->Confirm(rows_))
+    machine_.messages().PostMessageA(window_, RemovalRequestMessage, 1, 1);
+}
+
+void MainWindow::StartQuarantine() {
+  if (quarantineWorker_.joinable()) return;
+  quarantineWorker_ = std::thread([this] {
+    // A failed step removes nothing: the rows stay as they are.
+    if (removal_->Quarantine())
+      machine_.messages().PostMessageA(window_, QuarantineCompleteMessage, 1, 1);
+  });
+}
+
+void MainWindow::FinishRemoval() {
+  if (quarantineWorker_.joinable()) quarantineWorker_.join();
+  const removal::RemovalOutcome outcome = removal_->Run(rows_);
+  if (window_ && outcome.everythingRemoved)
+    view_.ShowPage(resources_.String(kRemovalResultsHeader));
+}
+
 void MainWindow::Close() {
+  if (!window_) return;
   machine_.messages().DestroyWindow(window_);
   window_ = nullptr;
   machine_.messages().PostQuitMessage(platform::IDOK);
@@ -156,9 +207,9 @@ std::string MainWindow::KindLabel(scan::FoundItemKind kind) const {
 }
 
 void MainWindow::AddFoundRow(const scan::FoundItem& item) {
-  for (const scan::FoundItem& row : rows_)
-    if (machine_.Code().EqualNoCase(row.text, item.text)) return;
-  rows_.push_back(item);
+  for (const removal::ResultRow& row : rows_)
+    if (machine_.Code().EqualNoCase(row.item.text, item.text)) return;
+  rows_.push_back({item, true});
   view_.AddRow(FoundRow{item.entry->name, KindLabel(item.kind), item.entry->category, item.text,
                         item.entry->danger});
 }
@@ -187,6 +238,12 @@ platform::LRESULT MainWindow::Procedure(platform::HWND, platform::UINT message,
     case ScanProgressMessage:
       if (wParam == 1 && lParam) AddFoundRow(*reinterpret_cast<const scan::FoundItem*>(lParam));
       PollProgress();
+      return 0;
+    case RemovalRequestMessage:
+      StartQuarantine();
+      return 0;
+    case QuarantineCompleteMessage:
+      FinishRemoval();
       return 0;
     case AbortScanMessage:
       if (session_) session_->Engine().AbortScan();

@@ -11,6 +11,7 @@
 
 #include "app/branding_settings.h"
 #include "app/main_view.h"
+#include "app/removal_flow.h"
 #include "app/resources.h"
 #include "app/scan_session.h"
 #include "platform/machine.h"
@@ -18,7 +19,9 @@
 namespace app {
 
 // Private messages of the main window.
-constexpr platform::UINT StartScanMessage = platform::WM_USER + 207;  // 1231
+constexpr platform::UINT StartScanMessage = platform::WM_USER + 207;           // 1231
+constexpr platform::UINT RemovalRequestMessage = platform::WM_USER + 218;      // 1242
+constexpr platform::UINT QuarantineCompleteMessage = platform::WM_USER + 219;  // 1243
 constexpr platform::UINT ScanProgressMessage = 3002;
 constexpr platform::UINT ScanPhaseMessage = 3009;
 constexpr platform::UINT AbortScanMessage = 3010;
@@ -49,6 +52,11 @@ class MainWindow {
   void StartScan();
   bool ScanRunning() const { return scanRunning_; }
   ScanSession* Session() { return session_.get(); }
+  // The results list: rows are added ticked; the person may untick them.
+  std::vector<removal::ResultRow>& Rows() { return rows_; }
+  // The remove command of the scan page: the confirmation, then the quarantine step on a
+  // worker thread (message 1242) and the removal when it ends (message 1243).
+  void ConfirmRemoval();
 
  private:
   platform::LRESULT Procedure(platform::HWND window, platform::UINT message,
@@ -57,6 +65,9 @@ class MainWindow {
   void Close();
   void OnTimer(std::uintptr_t id);
   void AddFoundRow(const scan::FoundItem& item);
+  void StartQuarantine();
+  void FinishRemoval();
+  void ProcessRebootDeletion();
   void PollProgress();
   std::string KindLabel(scan::FoundItemKind kind) const;
 
@@ -70,7 +81,9 @@ class MainWindow {
   bool lastScanModeRequested_ = false;
   std::unique_ptr<ScanSession> session_;
   std::thread worker_;
-  std::vector<scan::FoundItem> rows_;
+  std::unique_ptr<RemovalFlow> removal_;
+  std::thread quarantineWorker_;
+  std::vector<removal::ResultRow> rows_;
 };
 
 }  // namespace app

@@ -26,7 +26,11 @@ struct CliProgram {
 // Null, with the reason written to standard error, when the program cannot run.
 std::unique_ptr<CliProgram> StartProgram(platform::Machine& machine);
 
-int ScanCommand(CliProgram& program);
+struct ScanOptions {
+  bool remove = false;  // --remove: remove every listed item after the scan
+  bool yes = false;     // --yes: answer Yes to every question of the removal
+};
+int ScanCommand(CliProgram& program, const ScanOptions& options);
 int QuarantineCommand(CliProgram& program, int argc, char** argv);
 
 }  // namespace cli

@@ -1,5 +1,6 @@
 // vexmarl-cli.exe: the console front end of the program, run inside a machine image.
-//   vexmarl-cli scan                       scans as the start page's scan command does
+//   vexmarl-cli scan [--remove [--yes]]    scans as the start page's scan command does, then
+//                                          removes what it listed as the results page does
 //   vexmarl-cli quarantine list            the quarantine page's rows
 //   vexmarl-cli quarantine restore NAME... restores archives of the store
 //   vexmarl-cli quarantine delete NAME...  deletes archives of the store
@@ -11,15 +12,31 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vexmarl-cli scan\n"
+    "usage: vexmarl-cli scan [--remove [--yes]]\n"
     "       vexmarl-cli quarantine list | restore NAME... | delete NAME...\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string command = argc >= 2 ? argv[1] : "";
-  const bool scan = command == "scan" && argc == 2;
-  if (!scan && command != "quarantine") {
+  cli::ScanOptions options;
+  bool usable = command == "quarantine";
+  if (command == "scan") {
+    usable = true;
+    for (int i = 2; i < argc; ++i) {
+      const std::string option = argv[i];
+      if (option == "--remove") {
+        options.remove = true;
+      } else if (option == "--yes") {
+        options.yes = true;
+      } else {
+        usable = false;
+      }
+    }
+    if (options.yes && !options.remove) usable = false;
+  }
+  const bool scan = command == "scan";
+  if (!usable) {
     std::fputs(kUsage, stderr);
     return cli::kExitCannotRun;
   }
@@ -28,5 +45,6 @@ int main(int argc, char** argv) {
   if (!machine) return cli::CannotRun(error);
   auto program = cli::StartProgram(*machine);
   if (!program) return cli::kExitCannotRun;
-  return scan ? cli::ScanCommand(*program) : cli::QuarantineCommand(*program, argc - 2, argv + 2);
+  return scan ? cli::ScanCommand(*program, options)
+              : cli::QuarantineCommand(*program, argc - 2, argv + 2);
 }

@@ -8,13 +8,33 @@
 #include <mutex>
 #include <thread>
 
+#include <iostream>
+#include <vector>
+
+#include "app/removal_flow.h"
 #include "app/scan_session.h"
 #include "cli/cli_program.h"
 
 namespace cli {
 namespace {
 
-constexpr int kNothingListed = 0, kSomethingListed = 1;
+constexpr int kNothingListed = 0, kSomethingListed = 1, kRemoved = 0, kFilesWaitForRestart = 3;
+
+// The answers of --yes: Yes to every question, OK to every notice.
+class YesPrompt : public platform::Prompt {
+ public:
+  int MessageBoxA(platform::HWND, platform::LPCSTR text, platform::LPCSTR caption,
+                  platform::UINT type) override {
+    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+    const platform::UINT buttons = type & 0x0F;
+    return buttons == platform::MB_YESNO || buttons == platform::MB_YESNOCANCEL ? platform::IDYES
+                                                                                : platform::IDOK;
+  }
+  std::optional<std::string> ChooseFile(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> ChooseFolder(const std::string&) override { return std::nullopt; }
+};
 
 constexpr const char* kAbortedLine = "<Information Message = \"Scan Aborted by User\"/>";
 
@@ -55,9 +75,37 @@ void PrintSummary(scan::ScanEngine& engine, const std::string& logPath) {
   if (!logPath.empty()) std::fprintf(stderr, "Session log: %s\n", logPath.c_str());
 }
 
+// Ticks every listed row and removes as the results page does; the exit status.
+int Remove(CliProgram& program, app::ScanSession& session, platform::Prompt& prompt,
+           int scanStatus) {
+  scan::ScanEngine& engine = session.Engine();
+  std::vector<removal::ResultRow> rows;
+  for (const scan::FoundItem& item : engine.Listed()) rows.push_back({item, true});
+  app::RemovalFlow flow(program.machine, session, program.branding, program.resources, prompt,
+                        program.programFolder);
+  if (!flow.Confirm(rows)) return scanStatus;
+  std::string archive;
+  if (!flow.Quarantine(&archive)) {
+    std::fputs("vexmarl-cli: the quarantine archive could not be written; nothing was removed\n",
+               stderr);
+    return scanStatus;
+  }
+  const removal::RemovalOutcome outcome = flow.Run(rows);
+  for (const scan::FoundItem& item : outcome.removedItems)
+    std::printf("removed\t%d\t%s\t%s\t%s\n", static_cast<int>(item.kind), scan::KindName(item.kind),
+                item.entry->name.c_str(), item.text.c_str());
+  std::fflush(stdout);
+  std::fprintf(stderr, "Quarantine archive: %s\n", archive.c_str());
+  const std::vector<std::string>& pending = engine.PendingDeleteList();
+  for (const std::string& path : pending)
+    std::fprintf(stderr, "Waits for a restart: %s\n", path.c_str());
+  std::fprintf(stderr, "Restart requested: %s\n", outcome.restartRequested ? "yes" : "no");
+  return pending.empty() ? kRemoved : kFilesWaitForRestart;
+}
+
 }  // namespace
 
-int ScanCommand(CliProgram& program) {
+int ScanCommand(CliProgram& program, const ScanOptions& options) {
   platform::Machine& machine = program.machine;
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
@@ -96,9 +144,17 @@ int ScanCommand(CliProgram& program) {
   }
   worker.join();
   if (live) std::fputs("\r\033[K", stderr);
+  const int scanStatus = engine.Listed().empty() ? kNothingListed : kSomethingListed;
+  int status = scanStatus;
+  if (options.remove && !engine.Listed().empty() && !stopped) {
+    YesPrompt yes;
+    platform::ConsolePrompt console(std::cin, std::cerr, isatty(STDIN_FILENO));
+    platform::Prompt& prompt = options.yes ? static_cast<platform::Prompt&>(yes) : console;
+    status = Remove(program, session, prompt, scanStatus);
+  }
   session.Log().CloseSessionLog();
   PrintSummary(engine, session.Log().FilePath());
-  return engine.Listed().empty() ? kNothingListed : kSomethingListed;
+  return status;
 }
 
 }  // namespace cli

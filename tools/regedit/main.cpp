@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!silent)
-    std::printf("The keys and values in %s have been entered into the registry.\n", file.c_str());
+    // The confirmation box of the system's editor; standard output stays for exported text.
+    std::fprintf(stderr, "The keys and values in %s have been entered into the registry.\n",
+                 file.c_str());
   return 0;
 }
