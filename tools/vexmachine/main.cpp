@@ -29,7 +29,8 @@ constexpr const char* kUsage =
     "       vexmachine deny IMAGE KEY | vexmachine allow IMAGE KEY\n"
     "       vexmachine run IMAGE [--cmdline TEXT] PROGRAM [ARGS...]\n"
     "       vexmachine send IMAGE TITLE MESSAGE [WPARAM LPARAM]\n"
-    "       vexmachine install IMAGE [--folder WINPATH] [--from HOSTDIR]\n";
+    "       vexmachine install IMAGE [--folder WINPATH] [--from HOSTDIR]\n"
+    "       vexmachine boot IMAGE\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -223,6 +224,63 @@ int Run(const std::vector<std::string>& args) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// Starts a command line of the image as the shell would and waits for it.
+int RunCommandLine(platform::Machine& machine, const std::string& commandLine) {
+  const std::vector<std::string> words = platform::SplitCommandLine(commandLine);
+  auto program = words.empty() ? std::nullopt : machine.shell().FindProgram(words[0]);
+  if (!program) {
+    std::fprintf(stderr, "vexmachine: no program for %s\n", commandLine.c_str());
+    return 1;
+  }
+  platform::HANDLE process = machine.shell().StartProgram(*program, commandLine, "");
+  if (!process) {
+    std::fprintf(stderr, "vexmachine: cannot start %s (error %u)\n", program->c_str(),
+                 platform::GetLastError());
+    return 1;
+  }
+  int status = 0;
+  waitpid(static_cast<pid_t>(machine.processes().GetProcessId(process)), &status, 0);
+  platform::CloseHandle(process);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The next start of the machine: what still runs ends, the pending restart is cleared, and
+// the run-once commands of the machine and then of the user run one after the other, each
+// value deleted before its command starts. Startup folders and Run values are not started.
+int Boot(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage();
+  auto machine = OpenImage(args[0]);
+  if (!machine) return 1;
+  machine->processes().EndImageProcesses();
+  machine->processes().ClearRestartPending();
+  platform::Registry& registry = machine->registry();
+  constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+  for (platform::HKEY root : {platform::HKEY_LOCAL_MACHINE, platform::HKEY_CURRENT_USER}) {
+    for (;;) {
+      platform::HKEY key = nullptr;
+      if (registry.RegOpenKeyExA(root, kRunOnce, 0, platform::KEY_ALL_ACCESS, &key) !=
+          platform::ERROR_SUCCESS)
+        break;
+      std::optional<platform::RegistryValue> next;
+      for (platform::RegistryValue& value : platform::ReadKeyValues(registry, key)) {
+        if (value.type == platform::REG_SZ || value.type == platform::REG_EXPAND_SZ) {
+          next = std::move(value);
+          break;
+        }
+      }
+      if (next) registry.RegDeleteValueA(key, next->name.c_str());
+      registry.RegCloseKey(key);
+      if (!next) break;
+      std::string command = next->data.substr(0, next->data.find('\0'));
+      if (next->type == platform::REG_EXPAND_SZ) command = machine->system().Expand(command);
+      std::printf("%s\n", command.c_str());
+      std::fflush(stdout);
+      RunCommandLine(*machine, command);
+    }
+  }
+  return 0;
+}
+
 // Sends a message to a window of the image found by its title and prints the answer.
 int Send(const std::vector<std::string>& args) {
   if (args.size() != 3 && args.size() != 5) return Usage();
@@ -285,5 +343,6 @@ int main(int argc, char** argv) {
   if (command == "run") return Run(args);
   if (command == "send") return Send(args);
   if (command == "install") return Install(args);
+  if (command == "boot") return Boot(args);
   return Usage();
 }
