@@ -2,7 +2,9 @@
 # Plants the demo infection into a machine image: registry traces, files and hosts lines of
 # the invented spyware that data/demo/definitions.xml describes.
 # With a third argument, that program is also copied in as the dialer's "pwdial.exe", named by
-# a Run value, and started; its process id is left in IMAGE/demo-spyware.pid.
+# a Run value, and as its hook library "pwdialhk.dll", which runs as a program of its own and
+# so can only be deleted once the machine restarts; both are started, and their process ids
+# are left in IMAGE/demo-spyware.pid, one a line.
 #   plant.sh IMAGE VEXMACHINE [SPYWARE_PROGRAM]
 set -euo pipefail
 image=$1
@@ -52,4 +54,8 @@ if [ -n "$spyware" ]; then
   rm "$drive/dialer.reg"
   VEXMARL_MACHINE="$image" setsid "$host" </dev/null >/dev/null 2>&1 &
   echo $! >"$image/demo-spyware.pid"
+  hook=$("$vexmachine" path "$image" 'C:\WINDOWS\system32')/pwdialhk.dll
+  cp "$spyware" "$hook"
+  VEXMARL_MACHINE="$image" setsid "$hook" </dev/null >/dev/null 2>&1 &
+  echo $! >>"$image/demo-spyware.pid"
 fi

@@ -31,13 +31,14 @@ class CliScanTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(testing_support::InstallProgram(image_)); }
 
-  // Runs the scan; its standard output, its standard error in `errors`, its status.
-  std::string Scan(int* status, std::string* errors = nullptr) {
+  // Runs the scan (with more arguments); its standard output, its standard error in
+  // `errors`, its status.
+  std::string Scan(int* status, std::string* errors = nullptr, const std::string& more = "") {
     const std::string errorFile = image_.Root() + "/scan-errors.txt";
-    std::string output =
-        RunCommand(std::string(VEXMACHINE_PROGRAM) + " run '" + image_.Root() +
-                       "' 'C:\\Program Files\\Vexmarl\\vexmarl-cli.exe' scan 2>'" + errorFile + "'",
-                   status);
+    std::string output = RunCommand(std::string(VEXMACHINE_PROGRAM) + " run '" + image_.Root() +
+                                        "' 'C:\\Program Files\\Vexmarl\\vexmarl-cli.exe' scan " +
+                                        more + " </dev/null 2>'" + errorFile + "'",
+                                    status);
     if (errors) {
       std::ifstream in(errorFile);
       *errors = std::string(std::istreambuf_iterator<char>(in), {});
@@ -47,7 +48,8 @@ class CliScanTest : public ::testing::Test {
 
   void TearDown() override {
     std::ifstream pidFile(image_.Root() + "/demo-spyware.pid");
-    if (pid_t pid = 0; pidFile >> pid && pid > 0) kill(pid, SIGKILL);
+    for (pid_t pid = 0; pidFile >> pid;)
+      if (pid > 0) kill(pid, SIGKILL);
   }
 
   // The demo infection; with the running dialer when spyware is set.
@@ -64,30 +66,45 @@ class CliScanTest : public ::testing::Test {
     profile_ = profile;
   }
 
-  // The body of the log's Scanning element, without its opening line.
-  std::string ScanningBody(const std::string& errors) {
+  // The session log named on standard error.
+  std::string SessionLog(const std::string& errors) {
     const std::string marker = "Session log: ";
     const std::size_t at = errors.find(marker);
     if (at == std::string::npos) return "no log named";
     std::string path = errors.substr(at + marker.size());
     path.erase(path.find('\n'));
-    std::string log = image_.ReadFile(path);
+    return image_.ReadFile(path);
+  }
+
+  // The lines of a log from the one that starts with `from` to the first `to` after it.
+  static std::string Block(const std::string& log, const std::string& from, const std::string& to) {
+    const std::size_t start = log.find(from);
+    const std::size_t end = log.find(to, start);
+    if (start == std::string::npos || end == std::string::npos) return "no " + from + " block";
+    return log.substr(start, end + to.size() - start);
+  }
+
+  // The body of the log's Scanning element, without its opening line.
+  std::string ScanningBody(const std::string& errors) {
+    std::string log = SessionLog(errors);
     const std::size_t start = log.find("<Scanning TIME");
     const std::size_t end = log.find("</Scanning>");
     if (start == std::string::npos || end == std::string::npos) return "no Scanning element";
     return log.substr(log.find('\n', start) + 1, end - log.find('\n', start) - 1);
   }
 
-  // Until the started dialer runs its program.
+  // Until the started dialer and its hook run their programs.
   void WaitForDialer() {
     std::ifstream pidFile(image_.Root() + "/demo-spyware.pid");
-    pid_t pid = 0;
-    pidFile >> pid;
-    for (int tries = 0; tries < 100; ++tries) {
-      std::error_code error;
-      auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
-      if (!error && exe.filename() == "pwdial.exe") return;
-      usleep(20000);
+    for (const char* program : {"pwdial.exe", "pwdialhk.dll"}) {
+      pid_t pid = 0;
+      pidFile >> pid;
+      for (int tries = 0; tries < 100; ++tries) {
+        std::error_code error;
+        auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+        if (!error && exe.filename() == program) break;
+        usleep(20000);
+      }
     }
   }
 
@@ -121,7 +138,9 @@ TEST_F(CliScanTest, ListsTheDemoInfectionAndLogsIt) {
   const std::string shortDialer = platform::CodePage().Lower(shortForm);
   EXPECT_EQ(
       output,
-      "1\tFile\tPennywhistle Dialer\t" + dialer + "\n1\tFile\tPennywhistle Dialer\t" +
+      "1\tFile\tPennywhistle Dialer\t" + dialer +
+          "\n1\tFile\tPennywhistle Dialer\tC:\\WINDOWS\\system32\\pwdialhk.dll\n"
+          "1\tFile\tPennywhistle Dialer\t" +
           shortDialer +
           "\n3\tRegistryKey\tGlimmerbar Toolbar\tsoftware\\glimmerbar\n"
           "3\tRegistryKey\tQuillfeather Keylogger\tsoftware\\quillfeather\n"
@@ -151,13 +170,14 @@ TEST_F(CliScanTest, ListsTheDemoInfectionAndLogsIt) {
           "\\keys.dat\n"
           "6\tHostsEntry\tPennywhistle Dialer\twww.vexmarl.example\n");
   EXPECT_NE(errors.find("Scan finished: examined "), std::string::npos) << errors;
-  EXPECT_NE(errors.find("found 18, listed 18, ignored 0, processes logged 3"), std::string::npos)
+  EXPECT_NE(errors.find("found 19, listed 19, ignored 0, processes logged 4"), std::string::npos)
       << errors;
   std::string body = ScanningBody(errors);
   const std::string digest = Md5OfHostFile(VEXMARL_DEMO_SPYWARE);
   std::vector<std::string> processLines = TakeProcessLines(body);
-  ASSERT_EQ(processLines.size(), 3u) << body;
-  // Running programs first (the dialer and the scanner itself), then the startup entry.
+  ASSERT_EQ(processLines.size(), 4u) << body;
+  // Running programs first (the dialer, its hook and the scanner itself), then the startup
+  // entry.
   EXPECT_NE(std::find(processLines.begin(), processLines.end() - 1,
                       "<PROCESS NAME = \"" + dialer + "\" MD5 = \"" + digest + "\"/>"),
             processLines.end() - 1);
@@ -263,6 +283,161 @@ TEST_F(CliScanTest, ACleanMachineEndsWithZeroAndAMissingDatabaseWithTwo) {
   EXPECT_EQ(errors,
             "vexmarl-cli: no definitions database: database.db is missing from the program "
             "folder\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CliScanTest, RemoveWithoutAPersonToAskRemovesNothing) {
+  Plant();
+  int status = -1;
+  std::string errors;
+  const std::string output = Scan(&status, &errors, "--remove");
+  EXPECT_EQ(status, 1);  // as the scan: something listed, nothing removed
+  EXPECT_EQ(output.find("removed\t"), std::string::npos);
+  EXPECT_NE(SessionLog(errors).find(
+                "<Information Message = \"User has Selected NOT to Quarantine Any Items\"/>\n"),
+            std::string::npos);
+  EXPECT_TRUE(image_.Files().PathFileExistsA("C:\\glimmerbar.ini"));
+}
+
+TEST_F(CliScanTest, RemoveYesThenBootRemovesTheWholeInfection) {
+  Plant(true);
+  std::vector<pid_t> pids;
+  {
+    std::ifstream pidFile(image_.Root() + "/demo-spyware.pid");
+    for (pid_t pid = 0; pidFile >> pid;) pids.push_back(pid);
+  }
+  int status = -1;
+  std::string errors;
+  const std::string output = Scan(&status, &errors, "--remove --yes");
+  EXPECT_EQ(status, 3) << errors;  // a file waits for the restart
+  const std::string dialer = profile_ + "\\Local Settings\\Temp\\pwdial.exe";
+  EXPECT_NE(output.find("removed\t1\tFile\tPennywhistle Dialer\t" + dialer + "\n"),
+            std::string::npos)
+      << output;
+  EXPECT_NE(output.find("removed\t6\tHostsEntry\tPennywhistle Dialer\twww.vexmarl.example\n"),
+            std::string::npos);
+  EXPECT_NE(errors.find("Quarantine archive: C:\\Program Files\\Vexmarl\\Quarantine\\Quarantine"),
+            std::string::npos)
+      << errors;
+  EXPECT_NE(errors.find("Waits for a restart: C:\\WINDOWS\\system32\\pwdialhk.dll\n"),
+            std::string::npos);
+  EXPECT_NE(errors.find("Restart requested: yes\n"), std::string::npos);
+  const std::string log = SessionLog(errors);
+  const std::string qfk = profile_ + "\\local settings\\qfk";
+  EXPECT_EQ(
+      Block(log, "<Removal>", "</Removal>"),
+      "<Removal>\n"
+      "<SW NAME = \"Pennywhistle Dialer\">\n"
+      "<FILE  NAME = \"" +
+          dialer +
+          "\"/>\n"
+          "<PROCESS RES = \"Process Removed\" NAME = \"" +
+          dialer +
+          "\"/>\n"
+          "<REGVALUE NAME = "
+          "\"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\" VALUE = "
+          "\"pwdial\" RES = \"Removed from Registry\"/>\n"
+          "<FILE RES = \"Successfully ReMoved\"/>\n"
+          "<FILE  NAME = \"C:\\WINDOWS\\system32\\pwdialhk.dll\"/>\n"
+          "<FILE RES = \" Error .. Access Denied \"/>\n"
+          "<FILE  NAME = \"c:\\docume~1\\user\\locals~1\\temp\\pwdial.exe\"/>\n"
+          "</SW>\n"
+          "<SW NAME = \"Glimmerbar Toolbar\">\n"
+          "<REGKEY NAME = \"software\\glimmerbar\"/>\n"
+          "<REGKEY RES = \"Successfully ReMoved\"/>\n"
+          "</SW>\n"
+          "<SW NAME = \"Quillfeather Keylogger\">\n"
+          "<REGKEY NAME = \"software\\quillfeather\"/>\n"
+          "<REGKEY RES = \"Successfully ReMoved\"/>\n"
+          "</SW>\n"
+          "<SW NAME = \"Glimmerbar Toolbar\">\n"
+          "<REGVALUE NAME = "
+          "\"Software\\Microsoft\\Windows\\Currentversion\\Run\\glimmerbar:@:C:\\Program "
+          "Files\\glimmerbar\\glimmer.exe\"/>\n"
+          "<REGVALUE RES = \"Successfully Removed\"/>\n"
+          "</SW>\n"
+          "<SW NAME = \"Pennywhistle Dialer\">\n"
+          "<REGVALUE NAME = \"Software\\Microsoft\\Windows\\Currentversion\\Run\\pwdial\"/>\n"
+          "<REGVALUE RES = \"Unsuccessfully Removed The system cannot find the file "
+          "specified.\"/>\n"
+          "</SW>\n"
+          "<SW NAME = \"Glimmerbar Toolbar\">\n"
+          "<REGVALUE RES = \"Deleting Register Value Changed\" />\n"
+          "<REGVALUE RES = \"Register Values Successfully Changed\"/>\n"
+          "<REGVALUE RES = \"Register Values Successfully Changed\"/>\n"
+          "</SW>\n"
+          "<SW NAME = \"Pennywhistle Dialer\">\n"
+          "<REGVALUE RES = \"Deleting Register Value Changed\" />\n"
+          "<REGVALUE RES = \"Register Values Successfully Changed\"/>\n"
+          "<REGVALUE RES = \"Register Values Successfully Changed\"/>\n"
+          "</SW>\n"
+          "<SW NAME = \"Glimmerbar Toolbar\">\n"
+          "<FILE  NAME = \"C:\\glimmerbar.ini\"/>\n"
+          "<FILE RES = \"C:\\glimmerbar.ini Successfully ReMoved\"/>\n"
+          "</SW>\n"
+          "<SW NAME = \"Quillfeather Keylogger\">\n"
+          "<FILE  NAME = \"C:\\WINDOWS\\qfk32.dll\"/>\n"
+          "<FILE RES = \"C:\\WINDOWS\\qfk32.dll Successfully ReMoved\"/>\n"
+          "</SW>\n"
+          "<SW NAME = \"Glimmerbar Toolbar\">\n"
+          "<FILE  NAME = \"C:\\WINDOWS\\system32\\glmhook.dll\"/>\n"
+          "<FILE RES = \"C:\\WINDOWS\\system32\\glmhook.dll Successfully ReMoved\"/>\n"
+          "<DIR NAME = \"C:\\Program Files\\glimmerbar\"/>\n"
+          "<FILE RES = \"C:\\Program Files\\glimmerbar\\glimmer.exe Successfully ReMoved\"/>\n"
+          "<FILE RES = \"C:\\Program Files\\glimmerbar\\skins\\blue.skin Successfully ReMoved\"/>\n"
+          "<DIR RES = \"Successfully ReMoved C:\\Program Files\\glimmerbar\"/>\n"
+          "<FILE  NAME = \"C:\\Program Files\\glimmerbar\\glimmer.exe\"/>\n"
+          "<DIR NAME = \"C:\\Program Files\\glimmerbar\\skins\"/>\n"
+          "<FILE  NAME = \"C:\\Program Files\\glimmerbar\\skins\\blue.skin\"/>\n"
+          "</SW>\n"
+          "<SW NAME = \"Quillfeather Keylogger\">\n"
+          "<DIR NAME = \"" +
+          qfk +
+          "\"/>\n"
+          "<FILE RES = \"" +
+          qfk +
+          "\\keys.dat Successfully ReMoved\"/>\n"
+          "<DIR RES = \"Successfully ReMoved " +
+          qfk +
+          "\"/>\n"
+          "<FILE  NAME = \"" +
+          qfk +
+          "\\keys.dat\"/>\n"
+          "</SW>\n"
+          "<SW NAME = \"Pennywhistle Dialer\">\n"
+          "<HOST NAME = \"www.vexmarl.example\" RESULT = \"Successfully Removed\" />\n"
+          "</SW>\n"
+          "</Removal>");
+  // The dialer was ended by the removal, its hook by the restart.
+  for (pid_t pid : pids) {
+    for (int tries = 0; tries < 100 && kill(pid, 0) == 0; ++tries) usleep(20000);
+  }
+  EXPECT_TRUE(image_.Machine().processes().RestartPending());
+  EXPECT_TRUE(image_.Files().PathFileExistsA("C:\\WINDOWS\\system32\\pwdialhk.dll"));
+
+  const std::string booted =
+      RunCommand(std::string(VEXMACHINE_PROGRAM) + " boot '" + image_.Root() + "'", &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(booted.substr(0, booted.find('\n')), "\"C:\\Program Files\\Vexmarl\\Vexmarl.exe\" -b");
+  EXPECT_FALSE(image_.Machine().processes().RestartPending());
+  EXPECT_FALSE(image_.Files().PathFileExistsA("C:\\WINDOWS\\system32\\pwdialhk.dll"));
+  std::string rebootLog;
+  for (const auto& file :
+       std::filesystem::directory_iterator(image_.HostPath("Program Files/Vexmarl/Logs"))) {
+    std::ifstream in(file.path());
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    if (text.find("<Reboot>") != std::string::npos) rebootLog = text;
+  }
+  EXPECT_EQ(Block(rebootLog, "<Reboot>", "</Reboot>"),
+            "<Reboot>\n<FILE NAME = \"C:\\WINDOWS\\system32\\pwdialhk.dll\" RES = \"Successfully "
+            "Removed\"/>\n</Reboot>");
+  // Nothing is left to find.
+  const std::string again = Scan(&status, &errors);
+  EXPECT_EQ(status, 0) << again;
+  EXPECT_EQ(again, "");
 }
 
 }  // namespace
