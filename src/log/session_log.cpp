@@ -80,20 +80,24 @@ bool SessionLog::OpenSessionLog() {
   path_ = path;
 
   const std::string time = LogTime(opened);
+  // The four information lines are texts ending in a line end that go through LogLine, which
+  // adds one more: each is followed by an empty line. The declaration, the Session line, the
+  // options and the inventories are written straight.
+  const std::string kLineEnd = "\n";
   Write("<?xml version = \"1.0\"?>\n");
   Write("<Session START = \"" + time + "\" END = \"" + time + "\">\n");
   auto [databaseVersion, databaseDate] =
       source_.databaseVersion ? source_.databaseVersion() : std::pair<std::string, std::string>();
   Write("<Information Version = \"" + source_.programVersion + "\" DatabaseVersion = \"" +
-        databaseVersion + "\" DataBaseDate = \"" + databaseDate + "\"/>\n");
+        databaseVersion + "\" DataBaseDate = \"" + databaseDate + "\"/>\n" + kLineEnd);
   foundation::OsVersionName os;
   foundation::GetOsVersionName(machine_.system(), os);
   std::string servicePack;
   foundation::OsIdentifier(machine_.system(), servicePack);
-  Write("<Information OS = \"" + os.name + "\"/>\n");
+  Write("<Information OS = \"" + os.name + "\"/>\n" + kLineEnd);
   Write("<Information ServicePack = \"" + (servicePack.empty() ? "Unknown or None" : servicePack) +
-        "\"/>\n");
-  Write("<Information WorkingDirectory = \"" + source_.programFolder + "\"/>\n");
+        "\"/>\n" + kLineEnd);
+  Write("<Information WorkingDirectory = \"" + source_.programFolder + "\"/>\n" + kLineEnd);
   for (const OptionLine& option : kOptionLines) {
     const bool on = source_.readSetting && source_.readSetting(option.setting) != 0;
     Write(std::string("<Information Option = \"") + option.label + "\" State = \"" +

@@ -84,10 +84,10 @@ TEST_F(SessionLogTest, TheHeaderOfAFreshMachine) {
       "<?xml version = \"1.0\"?>\n"
       "<Session START = \"07 Dec 06 22:00:45\" END = \"07 Dec 06 23:01:46\">\n"
       "<Information Version = \"4.23\" DatabaseVersion = \"4.23.0001\" DataBaseDate = "
-      "\"2006-11-20\"/>\n"
-      "<Information OS = \"Windows XP\"/>\n"
-      "<Information ServicePack = \"Service Pack 2\"/>\n"
-      "<Information WorkingDirectory = \"C:\\Program Files\\Vexmarl\\\"/>\n"
+      "\"2006-11-20\"/>\n\n"
+      "<Information OS = \"Windows XP\"/>\n\n"
+      "<Information ServicePack = \"Service Pack 2\"/>\n\n"
+      "<Information WorkingDirectory = \"C:\\Program Files\\Vexmarl\\\"/>\n\n"
       "<Information Option = \"AdvSpyware Scan\" State = \"OFF\"/>\n"
       "<Information Option = \"Scan IE Favorites\" State = \"OFF\"/>\n"
       "<Information Option = \"Scan Host Files\" State = \"OFF\"/>\n"
@@ -227,7 +227,8 @@ TEST(SessionLogSystem, AnOlderSystemHasNoServicePackText) {
       image.ReadFile(std::string(kProgramFolder) + "Logs\\VexmarlLog 07-12-06 22-00-45.Log");
   EXPECT_NE(
       text.find(
-          "<Information OS = \"Windows 98\"/>\n<Information ServicePack = \"Unknown or None\"/>\n"),
+          "<Information OS = \"Windows 98\"/>\n\n<Information ServicePack = \"Unknown or None\"/>"
+          "\n\n"),
       std::string::npos)
       << text;
   // Without settings every option is OFF; without definitions the versions are empty.
