@@ -8,40 +8,16 @@
 #include <memory>
 #include <string>
 
+#include "fuzz_machine.h"
+
 #include "definitions/database_loader.h"
-
-namespace {
-
-struct FuzzMachine {
-  std::string root;
-  std::unique_ptr<platform::Machine> machine;
-
-  FuzzMachine() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexmarl-fuzz-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    root = pattern;
-    std::filesystem::create_directories(root + "/drives/C/WINDOWS");
-    machine = platform::Machine::Open(root);
-    if (!machine) std::abort();
-  }
-  ~FuzzMachine() {
-    machine.reset();
-    std::filesystem::remove_all(root);
-  }
-};
-
-FuzzMachine& Shared() {
-  static FuzzMachine shared;
-  return shared;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string input(reinterpret_cast<const char*>(data), size);
   if (!input.empty() && input[0] == 'T') input = definitions::PackDatabaseText(input.substr(1));
   definitions::DefinitionDatabase database;
-  definitions::DatabaseLoader loader(*Shared().machine, "C:\\Program Files\\Vexmarl\\", database);
+  definitions::DatabaseLoader loader(*FuzzMachine::Shared().machine, "C:\\Program Files\\Vexmarl\\",
+                                     database);
   if (loader.LoadBytes(input)) {
     for (const auto& script : database.Scripts()) database.FindScript(script.name);
   }

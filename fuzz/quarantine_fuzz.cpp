@@ -8,37 +8,12 @@
 #include <memory>
 #include <string>
 
+#include "fuzz_machine.h"
+
 #include "removal/quarantine_archive.h"
 
-namespace {
-
-struct FuzzMachine {
-  std::string root;
-  std::unique_ptr<platform::Machine> machine;
-
-  FuzzMachine() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexmarl-fuzz-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    root = pattern;
-    std::filesystem::create_directories(root + "/drives/C/WINDOWS");
-    machine = platform::Machine::Open(root);
-    if (!machine) std::abort();
-  }
-  ~FuzzMachine() {
-    machine.reset();
-    std::filesystem::remove_all(root);
-  }
-};
-
-FuzzMachine& Shared() {
-  static FuzzMachine shared;
-  return shared;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzMachine& shared = Shared();
+  FuzzMachine& shared = FuzzMachine::Shared();
   const std::string store = shared.root + "/drives/Q";
   std::filesystem::remove_all(store);
   std::filesystem::create_directories(store);
