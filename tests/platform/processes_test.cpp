@@ -33,10 +33,14 @@ class Started {
     EXPECT_EQ(
         posix_spawn(&pid_, program.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ),
         0);
-    // Until the child has replaced itself with the program, it still runs this test's file.
+    // Until the child has replaced itself with the program, it still runs this test's file;
+    // the program is mapped a moment after the process names it as its own.
     for (int i = 0; i < 500; ++i) {
       std::error_code error;
-      if (std::filesystem::equivalent("/proc/" + std::to_string(pid_) + "/exe", program, error))
+      std::ifstream maps("/proc/" + std::to_string(pid_) + "/maps");
+      const std::string mapped{std::istreambuf_iterator<char>(maps), {}};
+      if (std::filesystem::equivalent("/proc/" + std::to_string(pid_) + "/exe", program, error) &&
+          mapped.find(program) != std::string::npos)
         break;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
