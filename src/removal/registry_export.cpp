@@ -39,8 +39,10 @@ std::string Quoted(const std::string& text) {
   return quoted + "\"";
 }
 
+// The name is escaped like a string's data: the registry editor refuses a value whose name
+// holds another escape, so a name such as a path would not come back otherwise.
 std::string ValueLineStart(const std::string& name) {
-  return name.empty() ? "@ = " : "\"" + name + "\" = ";
+  return name.empty() ? "@ = " : Quoted(name) + " = ";
 }
 
 }  // namespace

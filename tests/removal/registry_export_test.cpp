@@ -127,8 +127,10 @@ TEST_F(RegistryExportTest, SingleValueSectionAndItsLogLine) {
   exporter.ExportSingleValue(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Software\\Spy",
                              "Home \"page\"");
   exporter.ExportSingleValue(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Software\\Spy", "None");
-  EXPECT_EQ(text_, "\n[HKEY_CURRENT_USER\\Software\\Spy]\n\"Home \"page\"\" = \"http://x\"\n");
-  EXPECT_EQ(log_, (Lines{"<REGVALUE RES = \"Home page = http://x\n\"/>"}));
+  // The name is escaped as a string's data is, so that the registry editor takes it back.
+  EXPECT_EQ(text_,
+            "\n[HKEY_CURRENT_USER\\Software\\Spy]\n\"Home \\\"page\\\"\" = \"http://x\"\n");
+  EXPECT_EQ(log_, (Lines{"<REGVALUE RES = \"Home \\page\\ = http://x\n\"/>"}));
   // A value longer than 2048 bytes is kept whole.
   text_.clear();
   exporter.ExportSingleValue(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Software\\Spy", "Long");
@@ -164,6 +166,7 @@ TEST_F(RegistryExportTest, EveryTypeComesBackThroughTheRegistryEditor) {
       {"qword", REG_QWORD, Bytes(8)},
       {"lines", REG_SZ, std::string("a\r\nb\0", 5)},
       {"", REG_SZ, std::string("default\0", 8)},
+      {"C:\\WINDOWS\\x.dll \"q\"", REG_DWORD, std::string(4, '\1')},
   };
   for (const Value& value : values)
     SetValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Round\\Sub", value.name, value.type, value.data);

@@ -146,7 +146,11 @@ TEST_F(VexmachineTest, RegistryEditorRestoresBackupsAndRestrictionsHold) {
       &status);
   ASSERT_EQ(status, 0);
   std::ifstream exported(image_ + "/drives/C/run.reg", std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(exported)), std::istreambuf_iterator<char>());
+  std::string wide((std::istreambuf_iterator<char>(exported)), std::istreambuf_iterator<char>());
+  // A version 5.00 file is UTF-16 with a byte-order mark, as the system writes it.
+  ASSERT_EQ(wide.substr(0, 2), "\xFF\xFE");
+  std::string text;
+  for (std::size_t i = 2; i + 1 < wide.size(); i += 2) text += wide[i];
   EXPECT_NE(text.find("\"Helper\"=\"C:\\\\Program Files\\\\Helper\\\\helper.exe\"\r\n"),
             std::string::npos)
       << text;

@@ -23,62 +23,149 @@ std::string Value(Registry& registry, HKEY root, const char* path, const char* n
   return std::string(reinterpret_cast<char*>(data), size);
 }
 
-TEST(RegistryText, ReadsEveryFormIncludingTheProgramsOwnBackups) {
-  const std::string text =
-      "Windows Registry Editor Version 5.00\r\n"
-      "\r\n"
-      "; a comment\r\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Test]\r\n"
-      "\"Path\" = \"C:\\\\a\\\"b\"\r\n"
-      "@ = \"default\"\r\n"
-      "\"Count\"=dword:0000002A\r\n"
-      "\"Blob\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\r\n"
-      "16\r\n"
-      "\"Expand\"=hex(2):25,00\r\n"
-      "\"List\"=hex(10):61\r\n"
-      "\"Quad\"=hex(b):01,00,00,00,00,00,00,00\r\n"
-      "\"C:\\WINDOWS\\x.dll\"=dword:00000001\r\n"
-      "\"Gone\"=-\r\n"
-      "[-HKEY_CURRENT_USER\\Software\\Old]\r\n";
-  std::vector<RegistryChange> changes;
-  std::string error;
-  ASSERT_TRUE(ParseRegistryText(text, changes, error)) << error;
-  ASSERT_EQ(changes.size(), 11u);
-  EXPECT_EQ(changes[0].kind, RegistryChange::Kind::CreateKey);
-  EXPECT_EQ(changes[0].keyPath, "SOFTWARE\\Test");
-  EXPECT_EQ(changes[1].valueName, "Path");
-  EXPECT_EQ(changes[1].data, std::string("C:\\a\"b\0", 7));
-  EXPECT_EQ(changes[2].valueName, "");
-  EXPECT_EQ(changes[3].data, std::string("\x2A\0\0\0", 4));
-  EXPECT_EQ(changes[4].type, REG_BINARY);
-  EXPECT_EQ(changes[4].data.size(), 23u);
-  EXPECT_EQ(changes[5].type, REG_EXPAND_SZ);
-  EXPECT_EQ(changes[6].type, 16u);  // the type number is hexadecimal
-  EXPECT_EQ(changes[7].type, REG_QWORD);
-  EXPECT_EQ(changes[8].valueName, "C:\\WINDOWS\\x.dll");  // an undoubled backslash stays
-  EXPECT_EQ(changes[9].kind, RegistryChange::Kind::DeleteValue);
-  EXPECT_EQ(changes[10].kind, RegistryChange::Kind::DeleteKey);
-  EXPECT_EQ(changes[10].root, HKEY_CURRENT_USER);
+// A registry file as the system's editor gets it: the lines (separated by "\n") ended by
+// CR LF, LF or CR, in 8-bit text or UTF-16 with a byte-order mark.
+struct Encoding {
+  const char* lineEnd;
+  bool utf16;
+};
+constexpr Encoding kEncodings[] = {{"\r\n", false}, {"\n", false}, {"\r", false},
+                                   {"\r\n", true},  {"\n", true},  {"\r", true}};
+
+std::string Encode(const std::string& lines, const Encoding& encoding) {
+  std::string text;
+  for (char c : lines) text += c == '\n' ? std::string(encoding.lineEnd) : std::string(1, c);
+  if (!encoding.utf16) return text;
+  std::string wide = "\xFF\xFE";
+  for (char c : text) wide += std::string{c, '\0'};
+  return wide;
 }
 
-TEST(RegistryText, RefusesWhatItCannotRead) {
+// Imports the file in every encoding into a fresh image and runs check on each registry.
+template <typename Check>
+void ForEveryEncoding(const std::string& lines, Check check) {
+  for (const Encoding& encoding : kEncodings) {
+    SCOPED_TRACE(std::string(encoding.utf16 ? "UTF-16, " : "8-bit, ") +
+                 (encoding.lineEnd[0] == '\n' ? "LF" : encoding.lineEnd[1] ? "CR LF" : "CR"));
+    TempImage image;
+    std::string error;
+    ASSERT_TRUE(ImportRegistryText(image.Machine().registry(), Encode(lines, encoding), error))
+        << error;
+    check(image.Machine().registry());
+  }
+}
+
+constexpr const char* kKey = "SOFTWARE\\T";
+
+std::string Get(Registry& registry, const char* name, DWORD* type = nullptr) {
+  return Value(registry, HKEY_LOCAL_MACHINE, kKey, name, type);
+}
+
+TEST(RegistryText, CommentsStandAloneAndAfterData) {
+  ForEveryEncoding(
+      "REGEDIT4\n; a comment\n# another\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\n"
+      "\"Size\"=dword:00000010 ;bytes\n\"Name\"=\"x;y\" ;note\n\"Blob\"=hex:01,02 ;note\n"
+      "\"Long\"=hex:01,\\ ;goes on\n  02\n",
+      [](Registry& registry) {
+        EXPECT_EQ(Get(registry, "Size"), std::string("\x10\0\0\0", 4));
+        EXPECT_EQ(Get(registry, "Name"), std::string("x;y\0", 4));
+        EXPECT_EQ(Get(registry, "Blob"), "\x01\x02");
+        EXPECT_EQ(Get(registry, "Long"), "\x01\x02");
+      });
+}
+
+TEST(RegistryText, ContinuedValues) {
+  ForEveryEncoding(
+      "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\n"
+      "\"Blanks\"=hex:01,02, \t\\\n  03\n"
+      "\"Expand\"=hex(2):\\\n  25,00,41,00,00,00\n"
+      "\"Comment\"=hex:01,\\\n; inside\n  02\n"
+      "\"Last\"=hex:01,02,\\",
+      [](Registry& registry) {
+        DWORD type = 0;
+        EXPECT_EQ(Get(registry, "Blanks"), "\x01\x02\x03");
+        EXPECT_EQ(Get(registry, "Expand", &type), std::string("%A\0", 3));
+        EXPECT_EQ(type, REG_EXPAND_SZ);
+        EXPECT_EQ(Get(registry, "Comment"), "\x01\x02");
+        EXPECT_EQ(Get(registry, "Last"), "\x01\x02");
+      });
+}
+
+TEST(RegistryText, WhatTheSystemRefusesIsDroppedAndTheRestTaken) {
+  ForEveryEncoding(
+      "REGEDIT4\n\"Early\"=\"before any key\"\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\n"
+      "\"Gap\"=hex:01,\\\n\n  02\n"
+      "\"Empty\"=hex:01,,02\n"
+      "\"Alone\"=hex:01,\\\n\\\n  02\n"
+      "\"Escape\"=\"a\\0b\"\n"
+      "\"C:\\WINDOWS\\x.dll\"=dword:00000001\n"
+      "\"Range\"=hex(100000000):01\n"
+      "\"Number\"=dword:123456789\n"
+      "this line means nothing\n"
+      "\"Kept\"=\"yes\"\n"
+      "[HKEY_NOWHERE\\x]\n\"Lost\"=\"no root\"\n",
+      [](Registry& registry) {
+        for (const char* dropped :
+             {"Gap", "Empty", "Alone", "Escape", "C:\\WINDOWS\\x.dll", "Range", "Number"})
+          EXPECT_EQ(Get(registry, dropped), "<error 2>") << dropped;
+        EXPECT_EQ(Get(registry, "Kept"), std::string("yes\0", 4));
+      });
   std::vector<RegistryChange> changes;
+  std::vector<std::string> skipped;
   std::string error;
+  ASSERT_TRUE(ParseRegistryText("REGEDIT4\r\n\"a\"=\"b\"\r\n[HKEY_NOWHERE\\x]\r\n", changes, error,
+                                CodePage(1252), &skipped));
+  EXPECT_EQ(skipped, (std::vector<std::string>{"line 2: a value outside a key: \"a\"=\"b\"",
+                                               "line 3: unknown root key: HKEY_NOWHERE\\x"}));
+  // What is no registry file is refused whole.
   EXPECT_FALSE(ParseRegistryText("", changes, error));
-  EXPECT_FALSE(ParseRegistryText("hello\r\n", changes, error));
-  EXPECT_FALSE(ParseRegistryText("REGEDIT4\r\n\"a\"=\"b\"\r\n", changes, error));
-  EXPECT_EQ(error, "line 2: a value before any key");
-  EXPECT_FALSE(ParseRegistryText("REGEDIT4\r\n[HKEY_NOWHERE\\x]\r\n", changes, error));
-  EXPECT_FALSE(
-      ParseRegistryText("REGEDIT4\r\n[HKEY_USERS\\x]\r\n\"a\"=hex:1,zz\r\n", changes, error));
-  EXPECT_FALSE(ParseRegistryText("REGEDIT4\r\n[HKEY_USERS\\x]\r\n\"a\"=dword:123456789\r\n",
-                                 changes, error));
-  EXPECT_FALSE(
-      ParseRegistryText("REGEDIT4\r\n[HKEY_USERS\\x]\r\n\"a\"=\"open\r\n", changes, error));
-  // Files saved as UTF-16 read as well.
-  std::string wide = "\xFF\xFE";
-  for (char c : std::string("REGEDIT4\r\n[HKEY_USERS\\x]\r\n")) wide += std::string{c, '\0'};
-  EXPECT_TRUE(ParseRegistryText(wide, changes, error)) << error;
+  EXPECT_FALSE(ParseRegistryText("hello\r\nREGEDIT4\r\n", changes, error));
+  EXPECT_EQ(error, "line 1: not a registry file: hello");
+}
+
+TEST(RegistryText, TypesAndTheirBytes) {
+  ForEveryEncoding(
+      "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\n"
+      "\"Sixteen\"=hex(10):61\n\"Big\"=hex(100):62\n\"Ten\"=hex(a):63\n"
+      "\"Unended\"=hex(2):25,00,41,00\n\"List\"=hex(7):61,00,00,00,62,00\n"
+      "\"Wide\"=hex(1):e9,00,ac,20,00,00\n\"Binary\"=hex:e9,00\n",
+      [](Registry& registry) {
+        DWORD type = 0;
+        Get(registry, "Sixteen", &type);
+        EXPECT_EQ(type, 16u);
+        Get(registry, "Big", &type);
+        EXPECT_EQ(type, 256u);
+        Get(registry, "Ten", &type);
+        EXPECT_EQ(type, 10u);
+        // UTF-16 text in the code page, with the zero the system adds where it lacks.
+        EXPECT_EQ(Get(registry, "Unended"), std::string("%A\0", 3));
+        EXPECT_EQ(Get(registry, "List"), std::string("a\0b\0", 4));
+        EXPECT_EQ(Get(registry, "Wide", &type), std::string("\xe9\x80\0", 3));
+        EXPECT_EQ(type, REG_SZ);
+        EXPECT_EQ(Get(registry, "Binary"), std::string("\xe9\0", 2));
+      });
+  // REGEDIT4 files keep the bytes of string types as they stand.
+  ForEveryEncoding(
+      "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\n\"Expand\"=hex(2):25,41,00\n"
+      "\"Unended\"=hex(2):25,41\n",
+      [](Registry& registry) {
+        EXPECT_EQ(Get(registry, "Expand"), std::string("%A\0", 3));
+        EXPECT_EQ(Get(registry, "Unended"), std::string("%A\0", 3));
+      });
+}
+
+TEST(RegistryText, KeysAndDeletions) {
+  ForEveryEncoding(
+      "REGEDIT4\n[hkey_local_machine\\SOFTWARE\\T]\n\"a\"=\"1\"\n\"b\"=\"2\"\n\"c\"=\"3\"\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone\\Deep]\n\"x\"=\"1\"\n"
+      "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone]\n\"y\"=\"ignored\"\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\n\"b\"=- and more\n\"c\"=-\n",
+      [](Registry& registry) {
+        EXPECT_EQ(Get(registry, "a"), std::string("1\0", 2));
+        EXPECT_EQ(Get(registry, "b"), "<error 2>");
+        EXPECT_EQ(Get(registry, "c"), "<error 2>");
+        EXPECT_EQ(Value(registry, HKEY_LOCAL_MACHINE, "SOFTWARE\\Gone", "y"), "<no key>");
+      });
 }
 
 TEST(RegistryText, ImportIsAllOrNothing) {
@@ -126,6 +213,8 @@ TEST(RegistryText, EveryValueTypeRoundTripsThroughExportAndImport) {
       {"", REG_SZ, std::string("default \"quoted\" C:\\path\0", 25)},
       {"Quote\"And\\Slash", REG_SZ, std::string("x\0", 2)},
       {"Unterminated", REG_SZ, "abc"},
+      {"EmptyText", REG_SZ, std::string(1, '\0')},
+      {"Lines", REG_SZ, std::string("a\r\nb\0", 5)},
       {"Expand", REG_EXPAND_SZ, std::string("%SystemRoot%\0", 13)},
       {"Binary", REG_BINARY, longData},
       {"Empty", REG_BINARY, ""},
@@ -146,7 +235,12 @@ TEST(RegistryText, EveryValueTypeRoundTripsThroughExportAndImport) {
 
   std::string text, error;
   ASSERT_TRUE(ExportRegistryText(from, "HKEY_LOCAL_MACHINE\\SOFTWARE\\All", false, text, error));
-  EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\r\n", 0), 0u);
+  // UTF-16LE with a byte-order mark, string types as UTF-16 bytes, an empty string as "".
+  EXPECT_EQ(text.rfind(Encode("Windows Registry Editor Version 5.00\n", kEncodings[3]), 0), 0u);
+  std::string narrow;
+  for (std::size_t i = 2; i < text.size(); i += 2) narrow += text[i];
+  EXPECT_NE(narrow.find("\"Expand\"=hex(2):25,00,53,00,79,00"), std::string::npos) << narrow;
+  EXPECT_NE(narrow.find("\"EmptyText\"=\"\"\r\n"), std::string::npos) << narrow;
   ASSERT_TRUE(ImportRegistryText(target.Machine().registry(), text, error)) << error << "\n"
                                                                             << text;
   for (const Sample& sample : samples) {

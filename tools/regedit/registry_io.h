@@ -12,7 +12,8 @@ namespace regedit {
 bool ImportRegistryText(platform::Registry& registry, const std::string& text, std::string& error);
 
 // The text of a key and everything below it ("HKEY_LOCAL_MACHINE\SOFTWARE\x"), or of the
-// whole registry when keyName is empty. banner4 chooses the "REGEDIT4" banner.
+// whole registry when keyName is empty: "Windows Registry Editor Version 5.00" as UTF-16LE
+// with a byte-order mark, or with banner4 "REGEDIT4" in the code page.
 bool ExportRegistryText(platform::Registry& registry, const std::string& keyName, bool banner4,
                         std::string& text, std::string& error);
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <optional>
 
 namespace regedit {
 
@@ -17,59 +18,6 @@ std::string Trim(const std::string& text) {
   if (start == std::string::npos) return {};
   std::size_t end = text.find_last_not_of(" \t");
   return text.substr(start, end - start + 1);
-}
-
-// Files saved as UTF-16 become 8-bit text: characters above 255 cannot be kept and become "?".
-std::string Narrow(const std::string& text) {
-  if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) return text.substr(3);
-  if (text.size() < 2 || text[0] != '\xFF' || text[1] != '\xFE') return text;
-  std::string narrow;
-  for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
-    unsigned unit = static_cast<unsigned char>(text[i]) |
-                    static_cast<unsigned>(static_cast<unsigned char>(text[i + 1])) << 8;
-    narrow += unit < 256 ? static_cast<char>(unit) : '?';
-  }
-  return narrow;
-}
-
-// Reads a quoted text starting at text[position] == '"'. A backslash takes the next
-// character when that is a backslash or a quote; otherwise it stays, so that paths written
-// without doubling still read as written.
-bool ReadQuoted(const std::string& text, std::size_t& position, std::string& out) {
-  out.clear();
-  for (++position; position < text.size(); ++position) {
-    char c = text[position];
-    if (c == '"') {
-      ++position;
-      return true;
-    }
-    if (c == '\\' && position + 1 < text.size() &&
-        (text[position + 1] == '\\' || text[position + 1] == '"')) {
-      out += text[++position];
-    } else {
-      out += c;
-    }
-  }
-  return false;
-}
-
-bool ReadBytes(const std::string& list, std::string& bytes) {
-  bytes.clear();
-  std::string digits;
-  for (char c : list + ",") {
-    if (c == ' ' || c == '\t') continue;
-    if (c == ',') {
-      if (digits.empty()) continue;  // a trailing comma
-      if (digits.size() > 2) return false;
-      bytes += static_cast<char>(std::stoul(digits, nullptr, 16));
-      digits.clear();
-    } else if (std::isxdigit(static_cast<unsigned char>(c))) {
-      digits += c;
-    } else {
-      return false;
-    }
-  }
-  return true;
 }
 
 bool IsStringType(DWORD type) {
@@ -93,14 +41,100 @@ std::string FromUtf16Bytes(const std::string& bytes, const CodePage& code) {
   return code.FromUtf16(units);
 }
 
-// unicode: the file is a version 5.00 file, whose string types hold UTF-16 bytes.
-bool ReadData(const std::string& text, RegistryChange& change, const CodePage* unicode) {
-  if (text == "-") {
+// The file's text in the code page: a UTF-16 file (byte-order mark FF FE) is converted, a
+// UTF-8 byte-order mark dropped.
+std::string DecodeFile(const std::string& text, const CodePage& code) {
+  if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) return text.substr(3);
+  if (text.size() < 2 || text[0] != '\xFF' || text[1] != '\xFE') return text;
+  return FromUtf16Bytes(text.substr(2), code);
+}
+
+// Lines ended by CR LF, LF or CR alone.
+std::vector<std::string> PhysicalLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string current;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(current);
+      current.clear();
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      current += c;
+    }
+  }
+  if (!current.empty()) lines.push_back(current);
+  return lines;
+}
+
+bool IsComment(const std::string& trimmed) {
+  return !trimmed.empty() && (trimmed[0] == ';' || trimmed[0] == '#');
+}
+
+// Reads a quoted text starting at text[position] == '"'. A backslash takes the next character
+// when that is a backslash or a quote; any other escape makes the text unreadable, as it
+// does for the system's editor.
+bool ReadQuoted(const std::string& text, std::size_t& position, std::string& out) {
+  out.clear();
+  for (++position; position < text.size(); ++position) {
+    char c = text[position];
+    if (c == '"') {
+      ++position;
+      return true;
+    }
+    if (c == '\\') {
+      if (position + 1 >= text.size() || (text[position + 1] != '\\' && text[position + 1] != '"'))
+        return false;
+      c = text[++position];
+    }
+    out += c;
+  }
+  return false;
+}
+
+// The data text of a value without its comment: after a quoted text only a comment may
+// follow; any other data ends at ";". Nothing when a quoted text is followed by other text.
+std::optional<std::string> WithoutComment(const std::string& data) {
+  if (!data.empty() && data[0] == '"') {
+    std::size_t position = 0;
+    std::string ignored;
+    if (!ReadQuoted(data, position, ignored)) return data;  // unclosed: refused later
+    const std::string rest = Trim(data.substr(position));
+    if (!rest.empty() && rest[0] != ';') return std::nullopt;
+    return data.substr(0, position);
+  }
+  return Trim(data.substr(0, data.find(';')));
+}
+
+// "xx,xx,..." with an optional comma at the end; an empty field or a field of more than two
+// digits makes the list unreadable.
+bool ReadBytes(const std::string& list, std::string& bytes) {
+  bytes.clear();
+  const std::string text = Trim(list);
+  if (text.empty()) return true;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::string field =
+        Trim(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    const bool last = comma == std::string::npos || comma + 1 == text.size();
+    if (field.empty() || field.size() > 2 ||
+        field.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+      return false;
+    bytes += static_cast<char>(std::stoul(field, nullptr, 16));
+    if (last) return true;
+    start = comma + 1;
+  }
+}
+
+// unicode: a version 5.00 file, whose string types hold UTF-16 bytes.
+bool ReadData(const std::string& text, RegistryChange& change, const CodePage& code, bool unicode) {
+  if (text[0] == '-') {
     change.kind = RegistryChange::Kind::DeleteValue;
     return true;
   }
   change.kind = RegistryChange::Kind::SetValue;
-  if (!text.empty() && text[0] == '"') {
+  if (text[0] == '"') {
     std::size_t position = 0;
     if (!ReadQuoted(text, position, change.data) || !Trim(text.substr(position)).empty())
       return false;
@@ -119,29 +153,36 @@ bool ReadData(const std::string& text, RegistryChange& change, const CodePage* u
     for (int i = 0; i < 4; ++i) change.data += static_cast<char>((value >> (8 * i)) & 0xFF);
     return true;
   }
+  std::size_t listStart;
   if (text.compare(0, 4, "hex:") == 0) {
     change.type = REG_BINARY;
-    return ReadBytes(text.substr(4), change.data);
-  }
-  if (text.compare(0, 4, "hex(") == 0) {
+    listStart = 4;
+  } else if (text.compare(0, 4, "hex(") == 0) {
     std::size_t close = text.find("):", 4);
     if (close == std::string::npos) return false;
     std::string number = text.substr(4, close - 4);
+    // The type number is hexadecimal: "hex(a)" is type 10, "hex(10)" type 16.
     if (number.empty() || number.size() > 8 ||
         number.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
       return false;
-    // The type number is hexadecimal: "hex(a)" is type 10, "hex(10)" type 16.
     change.type = static_cast<DWORD>(std::stoul(number, nullptr, 16));
-    if (!ReadBytes(text.substr(close + 2), change.data)) return false;
-    if (unicode && IsStringType(change.type)) change.data = FromUtf16Bytes(change.data, *unicode);
-    return true;
+    listStart = close + 2;
+  } else {
+    return false;
   }
-  return false;
+  if (!ReadBytes(text.substr(listStart), change.data)) return false;
+  if (unicode && IsStringType(change.type)) change.data = FromUtf16Bytes(change.data, code);
+  // The system ends expandable and multiple strings with the zero they lack.
+  if ((change.type == REG_EXPAND_SZ || change.type == REG_MULTI_SZ) &&
+      (change.data.empty() || change.data.back() != '\0'))
+    change.data.push_back('\0');
+  return true;
 }
 
 bool SplitKeyPath(const std::string& full, HKEY& root, std::string& path) {
   std::size_t cut = full.find('\\');
   std::string rootName = full.substr(0, cut);
+  for (char& c : rootName) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   path = cut == std::string::npos ? "" : full.substr(cut + 1);
   static const std::pair<const char*, const char*> kShort[] = {{"HKLM", "HKEY_LOCAL_MACHINE"},
                                                                {"HKCU", "HKEY_CURRENT_USER"},
@@ -155,87 +196,106 @@ bool SplitKeyPath(const std::string& full, HKEY& root, std::string& path) {
   return root != nullptr;
 }
 
-std::vector<std::string> LogicalLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string current;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    start = end + 1;
-    current += current.empty() ? line : Trim(line);
-    // A byte list goes on in the next line after ",\".
-    std::string trimmed = Trim(current);
-    if (trimmed.size() >= 2 && trimmed.compare(trimmed.size() - 2, 2, ",\\") == 0 &&
-        start <= text.size()) {
-      current = trimmed.substr(0, trimmed.size() - 1);
-      lines.emplace_back();  // keeps line numbers: the joined line counts as blank
-      continue;
-    }
-    lines.push_back(current);
-    current.clear();
-  }
-  return lines;
-}
-
 }  // namespace
 
 bool ParseRegistryText(const std::string& rawText, std::vector<RegistryChange>& changes,
-                       std::string& error, const CodePage& code) {
+                       std::string& error, const CodePage& code,
+                       std::vector<std::string>* skipped) {
   changes.clear();
-  std::vector<std::string> lines = LogicalLines(Narrow(rawText));
-  bool bannerSeen = false, inDeletedKey = false, inKey = false, unicode = false;
+  const std::vector<std::string> lines = PhysicalLines(DecodeFile(rawText, code));
+  enum class Section { None, Key, DeletedKey } section = Section::None;
+  bool bannerSeen = false, unicode = false;
   HKEY root = nullptr;
   std::string keyPath;
+  auto skip = [&](std::size_t index, const std::string& why) {
+    if (skipped) skipped->push_back("line " + std::to_string(index + 1) + ": " + why);
+  };
   for (std::size_t index = 0; index < lines.size(); ++index) {
-    const int number = static_cast<int>(index + 1);
-    auto fail = [&](const std::string& what) {
-      error = "line " + std::to_string(number) + ": " + what;
-      return false;
-    };
-    std::string line = Trim(lines[index]);
-    if (line.empty() || line[0] == ';') continue;
+    const std::string line = Trim(lines[index]);
+    if (line.empty() || IsComment(line)) continue;
     if (!bannerSeen) {
-      if (line != kBanner5 && line != kBanner4) return fail("not a registry file: " + line);
+      if (line != kBanner5 && line != kBanner4) {
+        error = "line " + std::to_string(index + 1) + ": not a registry file: " + line;
+        return false;
+      }
       bannerSeen = true;
       unicode = line == kBanner5;
       continue;
     }
     if (line[0] == '[') {
-      std::size_t close = line.rfind(']');
-      if (close == std::string::npos) return fail("no closing bracket: " + line);
-      bool remove = line.size() > 1 && line[1] == '-';
-      std::string full = line.substr(remove ? 2 : 1, close - (remove ? 2 : 1));
-      if (!SplitKeyPath(full, root, keyPath)) return fail("unknown root key: " + full);
+      section = Section::None;
+      const std::size_t close = line.rfind(']');
+      if (close == std::string::npos) {
+        skip(index, "no closing bracket: " + line);
+        continue;
+      }
+      const bool remove = line.size() > 1 && line[1] == '-';
+      const std::string full = line.substr(remove ? 2 : 1, close - (remove ? 2 : 1));
+      if (!SplitKeyPath(full, root, keyPath)) {
+        skip(index, "unknown root key: " + full);
+        continue;
+      }
       RegistryChange change;
       change.kind = remove ? RegistryChange::Kind::DeleteKey : RegistryChange::Kind::CreateKey;
       change.root = root;
       change.keyPath = keyPath;
-      change.line = number;
+      change.line = static_cast<int>(index + 1);
       changes.push_back(change);
-      inKey = !remove;
-      inDeletedKey = remove;
+      section = remove ? Section::DeletedKey : Section::Key;
       continue;
     }
+
+    // A value line: its name, "=", and its data, which may go on over further lines.
     RegistryChange change;
-    change.line = number;
+    change.line = static_cast<int>(index + 1);
+    const std::size_t first = index;
     std::size_t position = 0;
+    bool readable = true;
     if (line[0] == '@') {
       position = 1;
-    } else if (line[0] == '"') {
-      if (!ReadQuoted(line, position, change.valueName)) return fail("unclosed value name");
-    } else {
-      return fail("not understood: " + line);
+    } else if (line[0] != '"' || !ReadQuoted(line, position, change.valueName)) {
+      readable = false;
     }
-    if (inDeletedKey) return fail("a value in a key that is being deleted");
-    if (!inKey) return fail("a value before any key");
-    std::string rest = Trim(line.substr(position));
-    if (rest.empty() || rest[0] != '=') return fail("no \"=\" after the value name");
-    std::string data = Trim(rest.substr(1));
-    if (data.empty()) continue;  // a type without a data text sets nothing
-    if (!ReadData(data, change, unicode ? &code : nullptr)) return fail("bad value data: " + data);
+    std::string rest = readable ? Trim(line.substr(position)) : std::string();
+    if (readable && (rest.empty() || rest[0] != '=')) readable = false;
+    std::optional<std::string> data =
+        readable ? WithoutComment(Trim(rest.substr(1))) : std::optional<std::string>();
+    if (!data) readable = false;
+    std::string text = data.value_or("");
+    // A text that ends in "\" goes on in the next line; comment lines inside are passed over,
+    // a blank line ends the value and drops it, and so does a line of only "\".
+    while (!text.empty() && text.back() == '\\' && text[0] != '"') {
+      text.pop_back();
+      text = Trim(text);
+      if (index + 1 >= lines.size()) break;  // the file ends with the "\"
+      const std::string next = Trim(lines[index + 1]);
+      if (next.empty()) {
+        ++index;
+        readable = false;
+        break;
+      }
+      ++index;
+      if (IsComment(next)) {
+        text += "\\";
+        continue;
+      }
+      if (next == "\\") readable = false;
+      text += Trim(next.substr(0, next.find(';')));
+    }
+    if (!readable) {
+      skip(first, "not understood: " + line);
+      continue;
+    }
+    if (section == Section::DeletedKey) continue;  // values of a deleted key are ignored
+    if (section == Section::None) {
+      skip(first, "a value outside a key: " + line);
+      continue;
+    }
+    if (text.empty()) continue;  // a type without a data text sets nothing
+    if (!ReadData(text, change, code, unicode)) {
+      skip(first, "bad value data: " + text);
+      continue;
+    }
     change.root = root;
     change.keyPath = keyPath;
     changes.push_back(change);
@@ -258,8 +318,11 @@ std::string FormatValueLine(const std::string& name, DWORD type, const std::stri
     return quoted + "\"";
   };
   std::string line = name.empty() ? "@=" : quote(name) + "=";
-  bool plainText = type == REG_SZ && !data.empty() && data.find('\0') == data.size() - 1;
-  if (plainText) return line + quote(data.substr(0, data.size() - 1));
+  // A string that reads back exactly from a quoted text: one terminating zero (or none, for
+  // an empty value) and no line break.
+  const bool plainText = type == REG_SZ && (data.empty() || data.find('\0') == data.size() - 1) &&
+                         data.find_first_of("\r\n") == std::string::npos;
+  if (plainText) return line + quote(data.substr(0, data.find('\0')));
   if (type == REG_DWORD && data.size() == 4) {
     unsigned value = 0;
     for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(data[i]);

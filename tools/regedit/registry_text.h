@@ -20,13 +20,16 @@ struct RegistryChange {
   int line = 0;
 };
 
-// Reads a whole file's text into the changes it asks for, in order. False with a message
-// naming the line when the text is not registry-editor text.
-// In a "Windows Registry Editor Version 5.00" file the bytes of the string types (1, 2 and
-// 7) are UTF-16 and become text of the code page.
+// Reads a whole file's text into the changes it asks for, in order, as the system's registry
+// editor reads it: 8-bit or UTF-16 with a byte-order mark, lines ended by CR LF, LF or CR,
+// comments after ";" or "#". A line or value it cannot read is passed over (and named in
+// skipped) while the rest is taken; false, with a message, only when the text is not
+// registry-editor text at all. In a "Windows Registry Editor Version 5.00" file the bytes of
+// the string types (1, 2 and 7) are UTF-16 and become text of the code page.
 bool ParseRegistryText(const std::string& text, std::vector<RegistryChange>& changes,
                        std::string& error,
-                       const platform::CodePage& code = platform::CodePage(1252));
+                       const platform::CodePage& code = platform::CodePage(1252),
+                       std::vector<std::string>* skipped = nullptr);
 
 // The text of one value line: "name"=data, with the data in the form that reads back the
 // same type and bytes.
