@@ -202,4 +202,18 @@ int CodePage::CompareNoCase(std::string_view a, std::string_view b) const {
   return a.size() < b.size() ? -1 : 1;
 }
 
+std::string CodePage::ToUtf16Bytes(std::string_view text) const {
+  std::string bytes;
+  for (char16_t unit : ToUtf16(text)) AppendUnit(bytes, unit);
+  return bytes;
+}
+
+std::string CodePage::FromUtf16Bytes(std::string_view bytes) const {
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i)
+    units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  return FromUtf16(units);
+}
+
 }  // namespace platform

@@ -36,6 +36,10 @@ class CodePage {
   std::u16string ToUtf16(std::string_view text) const;
   // UTF-16 units in this code page; a character the code page lacks becomes "?".
   std::string FromUtf16(std::u16string_view text) const;
+  // The same with the units as little-endian byte pairs, as files and registry data hold
+  // them (an odd last byte is dropped).
+  std::string ToUtf16Bytes(std::string_view text) const;
+  std::string FromUtf16Bytes(std::string_view bytes) const;
 
  private:
   bool DoubleByte() const { return doubleByte_; }

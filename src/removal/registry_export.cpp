@@ -206,12 +206,7 @@ std::string RegistryExport::FormatValueData(DWORD type, const platform::BYTE* da
   char prefix[24];
   std::snprintf(prefix, sizeof prefix, "hex(%x):", type);
   if (unicodeStrings_ && IsStringType(type)) {
-    std::string wide;
-    for (char16_t unit : registry_.Code().ToUtf16(bytes)) {
-      wide += static_cast<char>(unit & 0xFF);
-      wide += static_cast<char>(unit >> 8);
-    }
-    return prefix + ByteList(wide);
+    return prefix + ByteList(registry_.Code().ToUtf16Bytes(bytes));
   }
   return prefix + ByteList(bytes);
 }

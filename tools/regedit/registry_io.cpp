@@ -112,12 +112,7 @@ bool ExportRegistryText(Registry& registry, const std::string& keyName, bool ban
   text += "\r\n";
   // The system's editor writes version 5.00 files as UTF-16 with a byte-order mark.
   if (!banner4) {
-    std::string wide = "\xFF\xFE";
-    for (char16_t unit : registry.Code().ToUtf16(text)) {
-      wide += static_cast<char>(unit & 0xFF);
-      wide += static_cast<char>(unit >> 8);
-    }
-    text = std::move(wide);
+    text = "\xFF\xFE" + registry.Code().ToUtf16Bytes(text);
   }
   return true;
 }

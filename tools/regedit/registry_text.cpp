@@ -24,29 +24,12 @@ bool IsStringType(DWORD type) {
   return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
-std::string Utf16Bytes(const std::string& text, const CodePage& code) {
-  std::string bytes;
-  for (char16_t unit : code.ToUtf16(text)) {
-    bytes += static_cast<char>(unit & 0xFF);
-    bytes += static_cast<char>(unit >> 8);
-  }
-  return bytes;
-}
-
-std::string FromUtf16Bytes(const std::string& bytes, const CodePage& code) {
-  std::u16string units(bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < units.size(); ++i)
-    units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-  return code.FromUtf16(units);
-}
-
 // The file's text in the code page: a UTF-16 file (byte-order mark FF FE) is converted, a
 // UTF-8 byte-order mark dropped.
 std::string DecodeFile(const std::string& text, const CodePage& code) {
   if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) return text.substr(3);
   if (text.size() < 2 || text[0] != '\xFF' || text[1] != '\xFE') return text;
-  return FromUtf16Bytes(text.substr(2), code);
+  return code.FromUtf16Bytes(std::string_view(text).substr(2));
 }
 
 // Lines ended by CR LF, LF or CR alone.
@@ -171,7 +154,7 @@ bool ReadData(const std::string& text, RegistryChange& change, const CodePage& c
     return false;
   }
   if (!ReadBytes(text.substr(listStart), change.data)) return false;
-  if (unicode && IsStringType(change.type)) change.data = FromUtf16Bytes(change.data, code);
+  if (unicode && IsStringType(change.type)) change.data = code.FromUtf16Bytes(change.data);
   // The system ends expandable and multiple strings with the zero they lack.
   if ((change.type == REG_EXPAND_SZ || change.type == REG_MULTI_SZ) &&
       (change.data.empty() || change.data.back() != '\0'))
@@ -337,7 +320,7 @@ std::string FormatValueLine(const std::string& name, DWORD type, const std::stri
     std::snprintf(prefix, sizeof prefix, "hex(%x):", type);
   }
   line += prefix;
-  const std::string bytes = unicode && IsStringType(type) ? Utf16Bytes(data, *unicode) : data;
+  const std::string bytes = unicode && IsStringType(type) ? unicode->ToUtf16Bytes(data) : data;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     char byte[4];
     std::snprintf(byte, sizeof byte, "%02x", static_cast<unsigned char>(bytes[i]));
