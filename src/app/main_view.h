@@ -3,10 +3,14 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/prompt.h"
 
 namespace app {
+
+enum class Page;
 
 // One row of the found-items list.
 struct FoundRow {
@@ -19,11 +23,20 @@ struct ScanProgressView {
   int objectsExamined = 0, itemsFound = 0, itemsListed = 0, itemsIgnored = 0;
 };
 
+// A page that was shown, or whose content changed: its number, header text and content as
+// text lines (the page's model has the rest).
+struct PageShown {
+  Page page;
+  int number = -1;
+  std::string header;
+  std::vector<std::string> lines;
+};
+
 class MainView {
  public:
   virtual ~MainView() = default;
-  // A page was shown; its header text.
-  virtual void ShowPage(const std::string& header) = 0;
+  // A page was shown (or shown again with new content).
+  virtual void ShowPage(const PageShown& page) = 0;
   virtual void AddRow(const FoundRow& row) = 0;
   virtual void ShowScanProgress(const ScanProgressView& progress) = 0;
   // The scan ended: its status text (finished or stopped) and the caption of the page's
@@ -33,6 +46,10 @@ class MainView {
   virtual void ShowStatus(const std::string& text) = 0;
   // The framework's own handling of activation: the window comes to the front.
   virtual void Activate() = 0;
+  // The window's place: its top left corner and its size in hundredths of the screen.
+  virtual void PlaceWindow(int /*x*/, int /*y*/, int /*widthPercent*/, int /*heightPercent*/) {}
+  // The client area's size, for clicks on the logo.
+  virtual std::pair<int, int> ClientSize() const { return {800, 600}; }
   // Message boxes and choosers of the window.
   virtual platform::Prompt& prompt() = 0;
 };

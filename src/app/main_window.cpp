@@ -2,6 +2,7 @@
 
 #include "app/program_folder.h"
 #include "foundation/setting_names.h"
+#include "removal/browser_repair.h"
 #include "removal/reboot_removal.h"
 
 namespace app {
@@ -17,14 +18,24 @@ constexpr unsigned kLoadingText = 80;
 constexpr unsigned kDatabaseMissingText = 81;
 constexpr unsigned kDatabaseUnreadableText = 83;
 constexpr unsigned kHomeText = 117;
+constexpr unsigned kStopText = 118;
 constexpr unsigned kScanStoppedText = 119;
 constexpr unsigned kScanFinishedText = 124;
 constexpr unsigned kDefaultStatusText = 132;
+constexpr unsigned kRebootReportText = 144;
+constexpr unsigned kShellFailedText = 151;
 constexpr unsigned kScanningHeader = 152;
 constexpr unsigned kRemoveSelectedText = 155;
 constexpr unsigned kScanRunningText = 156;
-constexpr unsigned kRebootReportText = 144;
-constexpr unsigned kRemovalResultsHeader = 175;
+
+constexpr const char* kAbortedLine = "<Information Message = \"Scan Aborted by User\"/>";
+
+// The window's place: 100,100 with three quarters of the screen.
+constexpr int kWindowLeft = 100, kWindowTop = 100, kWindowPercent = 75;
+// The logo: a click this close to the left edge and the bottom opens URLLOGO.
+constexpr int kLogoWidth = 105, kLogoHeight = 26;
+// Which address of message 1229's order the help command and the logo open.
+constexpr platform::WPARAM kHelpAddress = 4, kLogoAddress = 5;
 
 }  // namespace
 
@@ -34,7 +45,9 @@ MainWindow::MainWindow(platform::Machine& machine, const BrandingSettings& brand
       branding_(branding),
       resources_(resources),
       view_(view),
-      commandLine_(std::move(commandLine)) {}
+      commandLine_(std::move(commandLine)),
+      scan_(resources),
+      ignore_(resources) {}
 
 MainWindow::~MainWindow() {
   if (quarantineWorker_.joinable()) quarantineWorker_.join();
@@ -85,13 +98,13 @@ void MainWindow::Initialise() {
   events.runEnded = [this] {
     machine_.messages().PostMessageA(window_, ScanProgressMessage, 0, 0);
   };
-  const std::string programFolder = ProgramFolder(machine_.processes());
-  session_ = std::make_unique<ScanSession>(machine_, branding_, resources_, programFolder,
+  programFolder_ = ProgramFolder(machine_.processes());
+  session_ = std::make_unique<ScanSession>(machine_, branding_, resources_, programFolder_,
                                            std::move(events));
-  removal_ = std::make_unique<RemovalFlow>(machine_, *session_, branding_, resources_,
-                                           view_.prompt(), programFolder);
-  removal_->Host().closeMainWindow = [this] { Close(); };
-  removal_->Host().showProgress = [this](const std::string& text) { view_.ShowStatus(text); };
+  UserSettings& settings = session_->Settings();
+  // 1. The options.
+  ReadOptions();
+  // 2. The definitions (the loading dialog's texts) and the ignore list.
   view_.ShowStatus(resources_.String(kLoadingText));
   switch (session_->LoadDefinitions()) {
     case definitions::LoadError::None:
@@ -103,6 +116,20 @@ void MainWindow::Initialise() {
       view_.ShowStatus(resources_.String(kDatabaseUnreadableText));
       break;
   }
+  // 3. The pages.
+  removal_ = std::make_unique<RemovalFlow>(machine_, *session_, branding_, resources_,
+                                           view_.prompt(), programFolder_);
+  removal_->Host().closeMainWindow = [this] { Close(); };
+  removal_->Host().showProgress = [this](const std::string& text) { view_.ShowStatus(text); };
+  options_ =
+      std::make_unique<OptionsPage>(settings, branding_, programFolder_, machine_.registry());
+  scanSettings_ = std::make_unique<ScanSettingsPage>(settings);
+  quarantine_ = std::make_unique<QuarantinePage>(machine_, resources_, settings, view_.prompt(),
+                                                 branding_.APPNAME, programFolder_);
+  notice_ = std::make_unique<BrowserPagesNotice>(
+      machine_, settings, resources_, branding_.APPNAME,
+      [this] { machine_.messages().SendMessageA(window_, ShowStartMessage, 1, 1); });
+  // 4. The command line, whole and case-sensitive.
   if (commandLine_ == "-t") {
     messages.SetTimer(window_, kScanSoonTimer, kScanSoonDelay, nullptr);
   } else if (commandLine_ == "-s") {
@@ -111,44 +138,31 @@ void MainWindow::Initialise() {
     ProcessRebootDeletion();
     if (!window_) return;
   }
+  // 5. The update timer belongs to the update integration.
+  // 6. Place, DownloadComplete, the notice first.
+  view_.PlaceWindow(kWindowLeft, kWindowTop, kWindowPercent, kWindowPercent);
+  settings.SetNumber(setting::kDownloadComplete, 0);
+  ReadBrowserPages();
+  notice_->Open();
+  ShowPage(Page::Notice);
   view_.ShowStatus(DefaultStatus());
 }
 
-void MainWindow::ProcessRebootDeletion() {
-  const removal::RebootReport report =
-      removal::ProcessRebootDeletion(machine_, removal_->Host(), session_->Engine().Processes());
-  const std::string question = resources_.Format(
-      kRebootReportText,
-      {static_cast<long long>(report.removed), static_cast<long long>(report.notRemoved)});
-  if (view_.prompt().MessageBoxA(window_, question.c_str(), branding_.APPNAME.c_str(),
-                                 platform::MB_YESNO | platform::MB_ICONQUESTION) ==
-      platform::IDYES) {
-    machine_.messages().SetTimer(window_, kScanSoonTimer, kScanSoonDelay, nullptr);
-  } else {
-    Close();
-  }
+void MainWindow::ReadOptions() {
+  UserSettings& settings = session_->Settings();
+  autoDatabaseUpdate_ = settings.Number(setting::kAutoDatabaseUpdate, 1) != 0;
+  autoProgramUpdate_ =
+      settings.ReadNumber(kFixedSettingsKeyName, setting::kAutoProgramUpdate, 1) != 0;
+  automaticRemoval_ = settings.Number(setting::kAutomaticRemoval, 0) != 0;
+  exitWhenFinished_ = settings.Number(setting::kExitWhenFinished, 0) != 0;
+  corvane_ = settings.Number(setting::kCorvane, 1) != 0;
 }
 
-void MainWindow::ConfirmRemoval() {
-  if (scanRunning_ || quarantineWorker_.joinable() || !removal_) return;
-  if (removal_->Confirm(rows_))
-    machine_.messages().PostMessageA(window_, RemovalRequestMessage, 1, 1);
-}
-
-void MainWindow::StartQuarantine() {
-  if (quarantineWorker_.joinable()) return;
-  quarantineWorker_ = std::thread([this] {
-    // A failed step removes nothing: the rows stay as they are.
-    if (removal_->Quarantine())
-      machine_.messages().PostMessageA(window_, QuarantineCompleteMessage, 1, 1);
-  });
-}
-
-void MainWindow::FinishRemoval() {
-  if (quarantineWorker_.joinable()) quarantineWorker_.join();
-  const removal::RemovalOutcome outcome = removal_->Run(rows_);
-  if (window_ && outcome.everythingRemoved)
-    view_.ShowPage(resources_.String(kRemovalResultsHeader));
+void MainWindow::ReadBrowserPages() {
+  BrowserPagesNotice current(machine_, session_->Settings(), resources_, branding_.APPNAME, {});
+  current.Open();
+  browserStartPage_ = current.Caption(BrowserPagesNotice::BrowserStart);
+  browserSearchPage_ = current.Caption(BrowserPagesNotice::BrowserSearch);
 }
 
 void MainWindow::Close() {
@@ -158,16 +172,101 @@ void MainWindow::Close() {
   machine_.messages().PostQuitMessage(platform::IDOK);
 }
 
+std::vector<std::string> MainWindow::PageLines(Page page) const {
+  switch (page) {
+    case Page::Notice: {
+      std::vector<std::string> lines = {notice_->Explanation()};
+      const char* heading[] = {"start", "start", "search", "search"};
+      for (int box = 0; box < BrowserPagesNotice::BoxCount; ++box) {
+        const auto which = static_cast<BrowserPagesNotice::Box>(box);
+        lines.push_back(std::string(notice_->Ticked(which) ? "[x] " : "[ ] ") +
+                        (box % 2 ? "browser " : "saved ") + heading[box] + ": " +
+                        notice_->Caption(which));
+      }
+      return lines;
+    }
+    case Page::Start:
+      return start_.Lines();
+    case Page::About:
+      return about_.Lines();
+    case Page::ObjectDetails:
+      return details_.Lines();
+    case Page::Results:
+      return results_.Lines();
+    case Page::Scan:
+      return scan_.Lines();
+    case Page::Ignore:
+      return ignore_.Lines();
+    case Page::Options:
+      return options_->Lines();
+    case Page::ScanSettings:
+      return scanSettings_->Lines();
+    case Page::Quarantine: {
+      std::vector<std::string> lines;
+      const auto& rows = quarantine_->Rows();
+      for (std::size_t i = 0; i < rows.size(); ++i)
+        lines.push_back(std::to_string(i) + (rows[i].ticked ? " [x] " : " [ ] ") + rows[i].title +
+                        "\t" + rows[i].itemTotal + "\t" + rows[i].size + "\t" + rows[i].created);
+      return lines;
+    }
+    case Page::Hidden:
+      return {};
+  }
+  return {};
+}
+
+void MainWindow::ShowPage(Page page, unsigned header) {
+  page_ = page;
+  if (page == Page::Scan) scanHeader_ = header ? header : PageHeaderText(page);
+  Refresh();
+}
+
+void MainWindow::Refresh() {
+  const unsigned header = page_ == Page::Scan ? scanHeader_ : PageHeaderText(page_);
+  view_.ShowPage(PageShown{page_, PageNumber(page_), header ? resources_.String(header) : "",
+                           PageLines(page_)});
+}
+
 void MainWindow::StartScan() {
   if (scanRunning_ || !session_) return;
   session_->Settings().SetNumber(setting::kLastScanMode, lastScanModeRequested_ ? 1 : 0);
   lastScanModeRequested_ = false;
-  rows_.clear();
+  scan_.Clear();
+  scan_.scanButton = resources_.String(kStopText);
   if (worker_.joinable()) worker_.join();
   worker_ = std::thread([this] { session_->Engine().RunScan(); });
   machine_.messages().SetTimer(window_, kScanProgressTimer, kProgressPeriod, nullptr);
   scanRunning_ = true;
-  view_.ShowPage(resources_.String(kScanningHeader));
+  ShowPage(Page::Scan, kScanningHeader);
+}
+
+void MainWindow::StartPageScan() {
+  // As the start page's scan command: the statistics around a synchronous 1231.
+  session_->RecordScanStart();
+  const platform::DWORD total = session_->Settings().Number(setting::kTotalScans, 0);
+  machine_.messages().SendMessageA(window_, StartScanMessage, 1, 1);
+  session_->Settings().SetNumber(setting::kTotalScans, total);
+}
+
+void MainWindow::ShowScanning() {
+  if (page_ == Page::Scan) return;
+  ShowPage(Page::Scan);
+}
+
+void MainWindow::Say(unsigned textId) {
+  view_.prompt().MessageBoxA(window_, resources_.String(textId).c_str(), branding_.APPNAME.c_str(),
+                             platform::MB_OK);
+}
+
+void MainWindow::OpenAddress(platform::WPARAM which) {
+  // The brand has six addresses; the seventh value opens the product page again.
+  const std::string* addresses[] = {
+      &branding_.URLPROD, &branding_.URLFRIEND, &branding_.URLTERMS, &branding_.URLSUPPORT,
+      &branding_.URLHELP, &branding_.URLLOGO,   &branding_.URLPROD};
+  if (which > 6) return;
+  const auto result = reinterpret_cast<std::uintptr_t>(machine_.shell().ShellExecuteA(
+      window_, "open", addresses[which]->c_str(), nullptr, nullptr, platform::SW_SHOWNORMAL));
+  if (result <= 32) Say(kShellFailedText);
 }
 
 void MainWindow::OnTimer(std::uintptr_t id) {
@@ -188,30 +287,8 @@ void MainWindow::OnTimer(std::uintptr_t id) {
   }
 }
 
-std::string MainWindow::KindLabel(scan::FoundItemKind kind) const {
-  switch (kind) {
-    case scan::FoundItemKind::File:
-      return resources_.String(74);
-    case scan::FoundItemKind::RegistryKey:
-      return resources_.String(75);
-    case scan::FoundItemKind::Folder:
-      return resources_.String(76);
-    case scan::FoundItemKind::RegistryValue:
-      return resources_.String(77);
-    case scan::FoundItemKind::HostsEntry:
-      return resources_.String(78);
-    case scan::FoundItemKind::ChangedRegistryValue:
-      return resources_.String(166);
-  }
-  return {};
-}
-
 void MainWindow::AddFoundRow(const scan::FoundItem& item) {
-  for (const removal::ResultRow& row : rows_)
-    if (machine_.Code().EqualNoCase(row.item.text, item.text)) return;
-  rows_.push_back({item, true});
-  view_.AddRow(FoundRow{item.entry->name, KindLabel(item.kind), item.entry->category, item.text,
-                        item.entry->danger});
+  if (scan_.AddRow(item, machine_.Code())) view_.AddRow(RowColumns(resources_, item));
 }
 
 void MainWindow::PollProgress() {
@@ -225,8 +302,223 @@ void MainWindow::PollProgress() {
   machine_.messages().KillTimer(window_, kScanProgressTimer);
   worker_.join();
   scanRunning_ = false;
-  view_.ShowScanEnd(resources_.String(engine.Aborted() ? kScanStoppedText : kScanFinishedText),
-                    resources_.String(rows_.empty() ? kHomeText : kRemoveSelectedText));
+  scan_.scanButton = resources_.String(scan_.Rows().empty() ? kHomeText : kRemoveSelectedText);
+  scan_.status = resources_.String(engine.Aborted() ? kScanStoppedText : kScanFinishedText);
+  view_.ShowScanEnd(scan_.status, scan_.scanButton);
+}
+
+void MainWindow::ScanButton() {
+  if (scan_.scanButton == resources_.String(kHomeText)) {
+    machine_.messages().SendMessageA(window_, ShowStartMessage, 1, 1);
+  } else if (scan_.scanButton == resources_.String(kStopText)) {
+    scan_.scanButton = resources_.String(scan_.Rows().empty() ? kHomeText : kRemoveSelectedText);
+    session_->Log().LogLine(kAbortedLine);
+    machine_.messages().SendMessageA(window_, AbortScanMessage, 1, 1);
+    Refresh();
+  } else {
+    ConfirmRemoval();
+  }
+}
+
+void MainWindow::IgnoreTicked() {
+  std::vector<scan::FoundItem> items;
+  std::vector<bool> ticked;
+  for (const removal::ResultRow& row : scan_.Rows()) {
+    items.push_back(row.item);
+    ticked.push_back(row.ticked);
+  }
+  UserSettings& settings = session_->Settings();
+  const int ignored =
+      scan::IgnoreTickedResults(session_->Engine().Ignored(), items, ticked,
+                                static_cast<int>(settings.Number(setting::kObjectsIgnored, 0)));
+  settings.SetNumber(setting::kObjectsIgnored, static_cast<platform::DWORD>(ignored));
+  std::vector<removal::ResultRow> kept;
+  for (const removal::ResultRow& row : scan_.Rows())
+    if (!row.ticked) kept.push_back(row);
+  scan_.Rows() = std::move(kept);
+  ignore_.Fill(session_->Engine().Ignored());
+  Refresh();
+}
+
+void MainWindow::Unignore() {
+  std::vector<scan::FoundItem> items;
+  std::vector<bool> ticked;
+  for (const removal::ResultRow& row : ignore_.Rows()) {
+    items.push_back(row.item);
+    ticked.push_back(row.ticked);
+  }
+  UserSettings& settings = session_->Settings();
+  const int ignored =
+      scan::UnignoreTickedRows(session_->Engine().Ignored(), items, ticked,
+                               static_cast<int>(settings.Number(setting::kObjectsIgnored, 0)));
+  settings.SetNumber(setting::kObjectsIgnored, static_cast<platform::DWORD>(ignored));
+  std::vector<removal::ResultRow> kept;
+  for (const removal::ResultRow& row : ignore_.Rows())
+    if (!row.ticked) kept.push_back(row);
+  ignore_.Rows() = std::move(kept);
+  Refresh();
+}
+
+void MainWindow::OnCommand(std::uintptr_t id, platform::LPARAM lParam) {
+  platform::Messages& messages = machine_.messages();
+  auto send = [&](platform::UINT message) { messages.SendMessageA(window_, message, 1, 1); };
+  using namespace command;
+  switch (id) {
+    case kScanSettings:
+      send(ShowScanSettingsMessage);
+      return;
+    case kScanning:
+      ShowScanning();
+      return;
+    case kScanNow:
+      if (page_ == Page::Results) {
+        send(ShowStartMessage);
+      } else {
+        StartPageScan();
+      }
+      return;
+    case kOptions:
+      options_->Open();
+      ShowPage(Page::Options);
+      return;
+    case kQuarantine:
+    case kResultsQuarantine:
+      send(ShowQuarantineMessage);
+      return;
+    case kIgnore:
+    case kResultsIgnore:
+      send(ShowIgnoreMessage);
+      return;
+    case kAbout:
+      send(ShowAboutMessage);
+      return;
+    case kOpenAddress:
+      OpenAddress(kHelpAddress);
+      return;
+    case kScanButton:
+      ScanButton();
+      return;
+    case kLayoutButton:
+      scan_.listOnly = !scan_.listOnly;
+      Refresh();
+      return;
+    case kIgnoreTicked:
+      IgnoreTicked();
+      return;
+    case kDetails:
+      if (scan_.MenuRow()) messages.SendMessageA(window_, ShowDetailsMessage, *scan_.MenuRow(), 0);
+      return;
+    case kNoticeApply:
+      notice_->Apply();
+      return;
+    case kOptionsApply:
+      options_->Apply();
+      ReadOptions();
+      send(ShowStartMessage);
+      return;
+    case kOptionsUpdate:
+      send(UpdateRequestMessage);
+      return;
+    case kScanModeStartOnly:
+    case kScanModeScan:
+    case kScanModeScanAlso:
+      options_->ChooseScanMode(static_cast<int>(id - kScanModeStartOnly) / 2 + 1);
+      Refresh();
+      return;
+    case kScanFolders:
+      scanSettings_->ChooseFolders(view_.prompt(), resources_);
+      Refresh();
+      return;
+    case kRestoreArchives:
+      quarantine_->RestoreTicked();
+      quarantine_->List();
+      Refresh();
+      return;
+    case kDeleteArchives:
+      quarantine_->DeleteTicked();
+      quarantine_->List();
+      Refresh();
+      return;
+    case kUnignore:
+      Unignore();
+      return;
+    case kToggleRow: {
+      const auto row = static_cast<std::size_t>(lParam);
+      std::vector<removal::ResultRow>* rows = page_ == Page::Ignore ? &ignore_.Rows()
+                                              : page_ == Page::Scan ? &scan_.Rows()
+                                                                    : nullptr;
+      if (rows && row < rows->size()) (*rows)[row].ticked = !(*rows)[row].ticked;
+      if (page_ == Page::Quarantine && row < quarantine_->Rows().size())
+        quarantine_->Tick(row, !quarantine_->Rows()[row].ticked);
+      Refresh();
+      return;
+    }
+    default:
+      break;
+  }
+  if (scan_.TickCommand(id)) {
+    Refresh();
+  } else if (id >= kNoticeFirstBox && id < kNoticeFirstBox + BrowserPagesNotice::BoxCount) {
+    const auto box = static_cast<BrowserPagesNotice::Box>(id - kNoticeFirstBox);
+    notice_->Tick(box, !notice_->Ticked(box));
+    Refresh();
+  } else if (id >= kScanSettingsFirstBox && id < kScanSettingsFirstBox + 8) {
+    scanSettings_->Toggle(id - kScanSettingsFirstBox);
+    Refresh();
+  } else {
+    static const std::uintptr_t kOptionBoxes[] = {
+        kWindowsStartUp,   kMoveDeleted, kAutoProgramUpdate, kAutoDatabaseUpdate, kAutomaticRemoval,
+        kExitWhenFinished, kCorvane};
+    for (std::size_t box = 0; box < std::size(kOptionBoxes); ++box) {
+      if (id != kOptionBoxes[box]) continue;
+      // Turning start-with-Windows on shows the scan settings (message 1233).
+      if (options_->Toggle(box)) send(ShowScanSettingsMessage3);
+      if (page_ == Page::Options) Refresh();
+      return;
+    }
+  }
+}
+
+void MainWindow::ProcessRebootDeletion() {
+  const removal::RebootReport report =
+      removal::ProcessRebootDeletion(machine_, removal_->Host(), session_->Engine().Processes());
+  const std::string question = resources_.Format(
+      kRebootReportText,
+      {static_cast<long long>(report.removed), static_cast<long long>(report.notRemoved)});
+  if (view_.prompt().MessageBoxA(window_, question.c_str(), branding_.APPNAME.c_str(),
+                                 platform::MB_YESNO | platform::MB_ICONQUESTION) ==
+      platform::IDYES) {
+    machine_.messages().SetTimer(window_, kScanSoonTimer, kScanSoonDelay, nullptr);
+  } else {
+    Close();
+  }
+}
+
+void MainWindow::ConfirmRemoval() {
+  if (scanRunning_ || quarantineWorker_.joinable() || !removal_) return;
+  if (removal_->Confirm(scan_.Rows()))
+    machine_.messages().PostMessageA(window_, RemovalRequestMessage, 1, 1);
+}
+
+void MainWindow::StartQuarantine() {
+  if (quarantineWorker_.joinable()) return;
+  quarantineWorker_ = std::thread([this] {
+    // A failed step removes nothing: the rows stay as they are.
+    if (removal_->Quarantine())
+      machine_.messages().PostMessageA(window_, QuarantineCompleteMessage, 1, 1);
+  });
+}
+
+void MainWindow::FinishRemoval() {
+  if (quarantineWorker_.joinable()) quarantineWorker_.join();
+  const removal::RemovalOutcome outcome = removal_->Run(scan_.Rows());
+  if (!window_) return;
+  if (outcome.everythingRemoved) {
+    results_.Open(resources_, session_->Settings());
+    ShowPage(Page::Results);
+  } else {
+    Refresh();
+  }
 }
 
 platform::LRESULT MainWindow::Procedure(platform::HWND, platform::UINT message,
@@ -235,9 +527,40 @@ platform::LRESULT MainWindow::Procedure(platform::HWND, platform::UINT message,
     case StartScanMessage:
       StartScan();
       return 0;
-    case ScanProgressMessage:
-      if (wParam == 1 && lParam) AddFoundRow(*reinterpret_cast<const scan::FoundItem*>(lParam));
-      PollProgress();
+    case ShowQuarantineMessage:
+      quarantine_->List();
+      ShowPage(Page::Quarantine);
+      return 0;
+    case ShowIgnoreMessage:
+      ignore_.Fill(session_->Engine().Ignored());
+      ShowPage(Page::Ignore);
+      return 0;
+    case HidePagesMessage:
+      ShowPage(Page::Hidden);
+      return 0;
+    case ShowScanSettingsMessage:
+    case ShowScanSettingsMessage2:
+    case ShowScanSettingsMessage3:
+      scanSettings_->Open();
+      ShowPage(Page::ScanSettings);
+      return 0;
+    case ShowStartMessage:
+      start_.Open(resources_, session_->Settings());
+      ShowPage(Page::Start);
+      ReadBrowserPages();
+      return 0;
+    case OpenAddressMessage:
+      OpenAddress(wParam);
+      return 0;
+    case ShowDetailsMessage:
+      if (wParam < scan_.Rows().size()) {
+        details_.Fill(resources_, scan_.Rows()[wParam].item);
+        ShowPage(Page::ObjectDetails);
+      }
+      return 0;
+    case ShowAboutMessage:
+      about_.Open(branding_, session_->Database().version, session_->Database().date);
+      ShowPage(Page::About);
       return 0;
     case RemovalRequestMessage:
       StartQuarantine();
@@ -245,12 +568,36 @@ platform::LRESULT MainWindow::Procedure(platform::HWND, platform::UINT message,
     case QuarantineCompleteMessage:
       FinishRemoval();
       return 0;
+    case ShowScanningMessage:
+      ShowScanning();
+      return 0;
+    case ScanProgressMessage:
+      if (wParam == 1 && lParam) AddFoundRow(*reinterpret_cast<const scan::FoundItem*>(lParam));
+      PollProgress();
+      return 0;
     case AbortScanMessage:
       if (session_) session_->Engine().AbortScan();
       return 0;
     case LogLineMessage:
       if (session_ && lParam) session_->Log().LogLine(reinterpret_cast<const char*>(lParam));
       return 0;
+    case WM_COMMAND:
+      OnCommand(wParam & 0xFFFF, lParam);
+      return 0;
+    case WM_CONTEXTMENU:
+      scan_.OpenMenu(static_cast<platform::LPARAM>(wParam) < 0
+                         ? std::nullopt
+                         : std::optional<std::size_t>(wParam));
+      if (page_ == Page::Scan) Refresh();
+      return 0;
+    case WM_LBUTTONDOWN: {
+      const int x = static_cast<int>(lParam & 0xFFFF),
+                y = static_cast<int>((lParam >> 16) & 0xFFFF);
+      if (x < kLogoWidth && view_.ClientSize().second - y < kLogoHeight &&
+          !branding_.URLLOGO.empty())
+        OpenAddress(kLogoAddress);
+      return 0;
+    }
     case platform::WM_TIMER:
       OnTimer(wParam);
       return 0;
@@ -259,8 +606,7 @@ platform::LRESULT MainWindow::Procedure(platform::HWND, platform::UINT message,
       return 0;
     case platform::WM_CLOSE:
       if (scanRunning_) {
-        view_.prompt().MessageBoxA(window_, resources_.String(kScanRunningText).c_str(),
-                                   branding_.APPNAME.c_str(), platform::MB_OK);
+        Say(kScanRunningText);
       } else {
         Close();
       }

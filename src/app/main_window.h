@@ -1,6 +1,7 @@
-// The program's main window: titled with the application name so that a second instance
-// finds it, running on the user-interface thread's message loop, starting scans and closing
-// the program.
+// The program's main window: the single controller of its pages. Titled with the application
+// name so that a second instance finds it, it runs on the user-interface thread's message
+// loop, switches pages, starts scans and removals, and closes the program. Pages are models
+// (page_models.h); the view shows what the window decides.
 #pragma once
 
 #include <functional>
@@ -10,7 +11,11 @@
 #include <vector>
 
 #include "app/branding_settings.h"
+#include "app/browser_pages_notice.h"
 #include "app/main_view.h"
+#include "app/page_ids.h"
+#include "app/page_models.h"
+#include "app/quarantine_page.h"
 #include "app/removal_flow.h"
 #include "app/resources.h"
 #include "app/scan_session.h"
@@ -52,30 +57,53 @@ class MainWindow {
   void StartScan();
   bool ScanRunning() const { return scanRunning_; }
   ScanSession* Session() { return session_.get(); }
-  // The results list: rows are added ticked; the person may untick them.
-  std::vector<removal::ResultRow>& Rows() { return rows_; }
-  // The remove command of the scan page: the confirmation, then the quarantine step on a
-  // worker thread (message 1242) and the removal when it ends (message 1243).
+
+  // The pages, for views and tests; only on the user-interface thread.
+  Page CurrentPage() const { return page_; }
+  ScanPage& Scan() { return scan_; }
+  IgnorePage& Ignore() { return ignore_; }
+  QuarantinePage* Quarantine() { return quarantine_.get(); }
+  OptionsPage* Options() { return options_.get(); }
+  ScanSettingsPage* ScanSettings() { return scanSettings_.get(); }
+  BrowserPagesNotice* Notice() { return notice_.get(); }
+  std::vector<removal::ResultRow>& Rows() { return scan_.Rows(); }
+  // The remove role of the scan page's button: the confirmation, then the quarantine step on
+  // a worker thread (message 1242) and the removal when it ends (message 1243).
   void ConfirmRemoval();
 
  private:
   platform::LRESULT Procedure(platform::HWND window, platform::UINT message,
                               platform::WPARAM wParam, platform::LPARAM lParam);
   void Initialise();
+  void ReadOptions();
+  void ReadBrowserPages();
   void Close();
   void OnTimer(std::uintptr_t id);
+  void OnCommand(std::uintptr_t id, platform::LPARAM lParam);
+  // Shows a page with its header (the page's own unless given) and content.
+  void ShowPage(Page page, unsigned header = 0);
+  // Shows the current page again after its content changed.
+  void Refresh();
+  std::vector<std::string> PageLines(Page page) const;
+  void ShowScanning();
+  void StartPageScan();
+  void OpenAddress(platform::WPARAM which);
+  void ScanButton();
+  void IgnoreTicked();
+  void Unignore();
   void AddFoundRow(const scan::FoundItem& item);
+  void PollProgress();
   void StartQuarantine();
   void FinishRemoval();
   void ProcessRebootDeletion();
-  void PollProgress();
-  std::string KindLabel(scan::FoundItemKind kind) const;
+  void Say(unsigned textId);
 
   platform::Machine& machine_;
   const BrandingSettings& branding_;
   const Resources& resources_;
   MainView& view_;
   std::string commandLine_;
+  std::string programFolder_;
   platform::HWND window_ = nullptr;
   bool scanRunning_ = false;
   bool lastScanModeRequested_ = false;
@@ -83,7 +111,23 @@ class MainWindow {
   std::thread worker_;
   std::unique_ptr<RemovalFlow> removal_;
   std::thread quarantineWorker_;
-  std::vector<removal::ResultRow> rows_;
+
+  Page page_ = Page::Notice;
+  unsigned scanHeader_ = 0;
+  // The options read at initialisation and again when the options are applied.
+  bool autoDatabaseUpdate_ = true, autoProgramUpdate_ = true, automaticRemoval_ = false,
+       exitWhenFinished_ = false, corvane_ = true;
+  std::string browserStartPage_, browserSearchPage_;
+  StartPage start_;
+  AboutPage about_;
+  ObjectDetailsPage details_;
+  ResultsPage results_;
+  ScanPage scan_;
+  IgnorePage ignore_;
+  std::unique_ptr<OptionsPage> options_;
+  std::unique_ptr<ScanSettingsPage> scanSettings_;
+  std::unique_ptr<QuarantinePage> quarantine_;
+  std::unique_ptr<BrowserPagesNotice> notice_;
 };
 
 }  // namespace app

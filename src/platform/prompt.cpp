@@ -6,6 +6,22 @@
 
 namespace platform {
 
+std::optional<std::vector<std::string>> Prompt::ChooseFolders(
+    const std::string& title, const std::string& text, const std::vector<std::string>& current) {
+  std::string shown;
+  for (const std::string& folder : current) shown += (shown.empty() ? "" : ";") + folder;
+  auto answer = ChooseFolder(title + ": " + text + (shown.empty() ? "" : " [" + shown + "]"));
+  if (!answer) return std::nullopt;
+  std::vector<std::string> folders;
+  for (std::size_t start = 0; start <= answer->size();) {
+    std::size_t end = answer->find(';', start);
+    if (end == std::string::npos) end = answer->size();
+    if (end > start) folders.push_back(answer->substr(start, end - start));
+    start = end + 1;
+  }
+  return folders;
+}
+
 int SafeAnswer(UINT type) {
   switch (type & 0x0F) {
     case MB_OKCANCEL:

@@ -36,6 +36,10 @@ class Prompt {
   virtual std::optional<std::string> ChooseFile(const std::string& title,
                                                 const std::string& initialFolder) = 0;
   virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
+  // Several folders, shown with those chosen before; nothing when the person cancels. By
+  // default one answer of ChooseFolder holding the folders separated by ";".
+  virtual std::optional<std::vector<std::string>> ChooseFolders(
+      const std::string& title, const std::string& text, const std::vector<std::string>& current);
 };
 
 // The answer that changes nothing: OK for a box with only OK, otherwise No or Cancel.

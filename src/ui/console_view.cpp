@@ -1,5 +1,7 @@
 #include "ui/console_view.h"
 
+#include "app/page_ids.h"
+
 namespace ui {
 
 void ConsoleView::ShowStatus(const std::string& text) {
@@ -13,9 +15,11 @@ void ConsoleView::Activate() {
   out_ << status_ << std::endl;
 }
 
-void ConsoleView::ShowPage(const std::string& header) {
+void ConsoleView::ShowPage(const app::PageShown& page) {
   std::lock_guard guard(lock_);
-  out_ << header << std::endl;
+  // A page without a header (the notice) is named by its content alone.
+  if (!page.header.empty()) out_ << page.header << std::endl;
+  for (const std::string& line : page.lines) out_ << "  " << line << std::endl;
 }
 
 void ConsoleView::AddRow(const app::FoundRow& row) {

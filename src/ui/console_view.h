@@ -1,6 +1,6 @@
-// The main window's view on a console: the status line, page headers, found rows and the end
-// of a scan are printed on standard output, one line each, and questions are asked on the
-// terminal.
+// The main window's view on a console: the status line, each page shown (its header, then
+// its content indented by two blanks), found rows and the end of a scan are printed on
+// standard output, and questions are asked on the terminal.
 #pragma once
 
 #include <iostream>
@@ -18,7 +18,7 @@ class ConsoleView : public app::MainView {
       : out_(out), prompt_(in, out, interactive) {}
 
   void ShowStatus(const std::string& text) override;
-  void ShowPage(const std::string& header) override;
+  void ShowPage(const app::PageShown& page) override;
   // One line per row: kind label, entry name and item text, separated by tabs.
   void AddRow(const app::FoundRow& row) override;
   // The console shows no live progress: a scan's lines and its end are enough here.

@@ -45,7 +45,7 @@ class RecordingView : public app::MainView {
  public:
   void ShowStatus(const std::string& text) override { shown.push_back(text); }
   void Activate() override { shown.push_back("(activated)"); }
-  void ShowPage(const std::string&) override {}
+  void ShowPage(const app::PageShown&) override {}
   void AddRow(const app::FoundRow&) override {}
   void ShowScanProgress(const app::ScanProgressView&) override {}
   void ShowScanEnd(const std::string&, const std::string&) override {}

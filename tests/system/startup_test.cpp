@@ -105,7 +105,8 @@ TEST_F(StartupTest, AScanIsNotStartedTwiceAndKeepsTheWindowOpenUntilStopped) {
   ASSERT_TRUE(first.WaitFor(kReadyLine));
   EXPECT_EQ(SendToWindow(image_, "Vexmarl", 1231), "0\n");
   EXPECT_EQ(first.Report(), "Scanning");
-  EXPECT_EQ(SendToWindow(image_, "Vexmarl", 1231), "0\n");  // changes nothing
+  EXPECT_EQ(first.Report(), "  [Stop Scan] [Show list only]");  // the scan page's buttons
+  EXPECT_EQ(SendToWindow(image_, "Vexmarl", 1231), "0\n");      // changes nothing
   EXPECT_EQ(SendToWindow(image_, "Vexmarl", 16), "0\n");
   EXPECT_EQ(first.Report(),
             "Vexmarl: A scan is running. Stop the scan before closing the program.");
@@ -192,6 +193,12 @@ TEST(InstallTest, InstalledProgramRunsFromItsFolderAndClosesOnRequest) {
   testing_support::HelperProcess run(
       {VEXMACHINE_PROGRAM, "run", image.Root(), "C:\\Program Files\\Vexmarl\\Vexmarl.exe"});
   EXPECT_EQ(run.Report(), "Loading the definitions database...");
+  // The browser pages notice comes first: its explanation and its two pairs of boxes.
+  EXPECT_EQ(run.Report().rfind("  Vexmarl keeps the start and search pages", 0), 0u);
+  EXPECT_EQ(run.Report(), "  [x] saved start: ");
+  EXPECT_EQ(run.Report().rfind("  [ ] browser start: ", 0), 0u);
+  EXPECT_EQ(run.Report(), "  [x] saved search: ");
+  EXPECT_EQ(run.Report().rfind("  [ ] browser search: ", 0), 0u);
   EXPECT_EQ(run.Report(), kReadyLine);
   EXPECT_EQ(SendToWindow(image, "Vexmarl", 16), "0\n");
   EXPECT_EQ(run.Report(), "no report");
