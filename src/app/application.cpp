@@ -58,7 +58,7 @@ int Application::Run() {
   }
 
   {
-    MainWindow window(machine_, branding_, resources_, view_, commandLine_);
+    MainWindow window(machine_, branding_, resources_, view_, commandLine_, programFolder_);
     mainWindow_ = &window;
     initialising_ = false;
     window.RunModal([this](const platform::MSG& message) { PreTranslateMessage(message); });

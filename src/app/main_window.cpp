@@ -40,12 +40,14 @@ constexpr platform::WPARAM kHelpAddress = 4, kLogoAddress = 5;
 }  // namespace
 
 MainWindow::MainWindow(platform::Machine& machine, const BrandingSettings& branding,
-                       const Resources& resources, MainView& view, std::string commandLine)
+                       const Resources& resources, MainView& view, std::string commandLine,
+                       std::string programFolder)
     : machine_(machine),
       branding_(branding),
       resources_(resources),
       view_(view),
       commandLine_(std::move(commandLine)),
+      programFolder_(std::move(programFolder)),
       scan_(resources),
       ignore_(resources) {}
 
@@ -98,7 +100,6 @@ void MainWindow::Initialise() {
   events.runEnded = [this] {
     machine_.messages().PostMessageA(window_, ScanProgressMessage, 0, 0);
   };
-  programFolder_ = ProgramFolder(machine_.processes());
   session_ = std::make_unique<ScanSession>(machine_, branding_, resources_, programFolder_,
                                            std::move(events));
   UserSettings& settings = session_->Settings();

@@ -39,8 +39,10 @@ constexpr std::uintptr_t kScanProgressTimer = 6969;  // the progress poll while 
 
 class MainWindow {
  public:
+  // programFolder ends with a backslash.
   MainWindow(platform::Machine& machine, const BrandingSettings& branding,
-             const Resources& resources, MainView& view, std::string commandLine);
+             const Resources& resources, MainView& view, std::string commandLine,
+             std::string programFolder);
   ~MainWindow();
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;

@@ -160,6 +160,11 @@ HANDLE Shell::StartProgram(const std::string& program, const std::string& comman
   if (!directory.empty()) {
     hostDirectory = files_.HostPathOf(directory);
     if (!hostDirectory) return Fail(ERROR_DIRECTORY, static_cast<HANDLE>(nullptr));
+  } else {
+    // As on Windows, a program started without a folder starts in its starter's.
+    char current[MAX_PATH];
+    const DWORD length = files_.GetCurrentDirectoryA(sizeof current, current);
+    if (length > 0 && length < sizeof current) hostDirectory = files_.HostPathOf(current);
   }
   // The machine's environment, the image, and the Windows command line as given.
   std::vector<std::string> environment;

@@ -60,7 +60,8 @@ TEST(HintPrescreeningTest, ShowsAControlsHintOnceAndTheDefaultTextElsewhere) {
   testing_support::TempImage image;
   RecordingView view;
   app::Application application(image.Machine(), view, "C:\\Vexmarl.exe");
-  app::MainWindow window(image.Machine(), application.Branding(), application.Texts(), view, "");
+  app::MainWindow window(image.Machine(), application.Branding(), application.Texts(), view, "",
+                         "C:\\");
   application.SetMainWindow(&window);
   int a = 0, b = 0, c = 0;
   platform::HWND withHint = &a, withId = &b, without = &c;

@@ -36,11 +36,17 @@ HelperProcess::~HelperProcess() {
 }
 
 std::string HelperProcess::Report() {
-  char line[256] = {};
+  char line[4096] = {};
   if (!report_ || !std::fgets(line, sizeof line, report_)) return "no report";
   std::string text(line);
   if (!text.empty() && text.back() == '\n') text.pop_back();
+  if (!text.empty() && text.back() == '\r') text.pop_back();
   return text;
+}
+
+void HelperProcess::Write(const std::string& text) {
+  if (release_ < 0) return;
+  [[maybe_unused]] const ssize_t written = write(release_, text.data(), text.size());
 }
 
 void HelperProcess::Kill() {

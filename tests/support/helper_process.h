@@ -17,8 +17,11 @@ class HelperProcess {
   HelperProcess(const HelperProcess&) = delete;
   HelperProcess& operator=(const HelperProcess&) = delete;
 
-  // The next line the helper printed, without its line end; "no report" when it ended.
+  // The next line the helper printed, without its line end (LF or CR LF); "no report" when
+  // it ended.
   std::string Report();
+  // Writes to the helper's standard input.
+  void Write(const std::string& text);
   // Ends the helper at once, as a crash would.
   void Kill();
   pid_t Pid() const { return pid_; }

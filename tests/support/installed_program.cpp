@@ -51,9 +51,11 @@ std::string RunProgram(TempImage& image, const std::string& commandLine,
   return RunCommand(command + "</dev/null");
 }
 
-std::string SendToWindow(TempImage& image, const std::string& title, unsigned message) {
+std::string SendToWindow(TempImage& image, const std::string& title, unsigned message,
+                         const std::string& parameters) {
   return RunCommand(std::string(VEXMACHINE_PROGRAM) + " send " + Quote(image.Root()) + " " +
-                    Quote(title) + " " + std::to_string(message));
+                    Quote(title) + " " + std::to_string(message) +
+                    (parameters.empty() ? "" : " " + parameters));
 }
 
 bool ProgramInstance::WaitFor(const std::string& line) {

@@ -43,7 +43,9 @@ std::string RunProgram(TempImage& image, const std::string& commandLine,
 // takes a while.
 void InstallSlowDefinitions(TempImage& image, const std::string& folder = kInstalledFolder);
 
-// Sends a message to the window with that title through vexmachine; its answer, or empty.
-std::string SendToWindow(TempImage& image, const std::string& title, unsigned message);
+// Sends a message to the window with that title through vexmachine, with "WPARAM LPARAM"
+// when given; its answer, or empty.
+std::string SendToWindow(TempImage& image, const std::string& title, unsigned message,
+                         const std::string& parameters = "");
 
 }  // namespace testing_support

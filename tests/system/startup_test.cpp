@@ -1,7 +1,9 @@
 // Start-up of the installed program as real processes: one instance per brand and version,
 // the second instance's hand-over, the "/process" command and a missing resource library.
 #include <gtest/gtest.h>
+
 #include <signal.h>
+#include <thread>
 
 #include <algorithm>
 #include <filesystem>
@@ -231,6 +233,57 @@ TEST(InstallTest, StoresFirstScanDefaultsAndKeepsTheUsersChoicesOnReinstall) {
   image.Machine().registry().RegCloseKey(key);
   ASSERT_TRUE(InstallProgram(image));
   EXPECT_EQ(number("Cust_Scan_Hosts"), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// Vexmarl.exe on a terminal (through script), driven as a person would drive its window:
+// messages and commands sent with vexmachine send, questions answered on the terminal.
+TEST(ConsoleWindowTest, ScanRemoveAndThePagesThroughSentCommands) {
+  TempImage image("xp");
+  ASSERT_TRUE(InstallProgram(image));
+  int status = -1;
+  testing_support::RunCommand(std::string(VEXMARL_DATA_FOLDER) + "/demo/plant.sh '" + image.Root() +
+                                  "' '" + VEXMACHINE_PROGRAM + "' >/dev/null",
+                              &status);
+  ASSERT_EQ(status, 0);
+  const std::string run = std::string(VEXMACHINE_PROGRAM) + " run '" + image.Root() +
+                          "' 'C:\\Program Files\\Vexmarl\\Vexmarl.exe'";
+  testing_support::HelperProcess program({"/usr/bin/script", "-qfec", run, "/dev/null"});
+  auto waitFor = [&](const std::string& text) {
+    for (std::string line = program.Report(); line != "no report"; line = program.Report()) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
+  };
+  auto command = [&](unsigned id) {
+    return SendToWindow(image, "Vexmarl", 273, std::to_string(id) + " 0");
+  };
+  ASSERT_TRUE(waitFor(kReadyLine));
+  EXPECT_EQ(command(251), "0\n");  // scan now
+  ASSERT_TRUE(waitFor("Scanning"));
+  ASSERT_TRUE(waitFor("Scan finished"));
+  SendToWindow(image, "Vexmarl", 1228);  // home; then back to the list
+  EXPECT_TRUE(waitFor("Home"));
+  command(232);
+  EXPECT_TRUE(waitFor("Scan Results"));
+  EXPECT_TRUE(waitFor("C:\\glimmerbar.ini"));
+  // The remove button asks on the terminal; the answer is typed there.
+  std::thread answer([&] { command(262); });
+  EXPECT_TRUE(waitFor("Remove the"));
+  program.Write("y\n");
+  answer.join();
+  EXPECT_TRUE(waitFor("Removal Results"));
+  command(253);
+  EXPECT_TRUE(waitFor("Quarantine"));
+  EXPECT_TRUE(waitFor("[ ] Quarantine"));
+  command(254);
+  EXPECT_TRUE(waitFor("Ignore List"));
+  EXPECT_FALSE(image.Files().PathFileExistsA("C:\\glimmerbar.ini"));
+  EXPECT_EQ(SendToWindow(image, "Vexmarl", 16), "0\n");
+  EXPECT_FALSE(waitFor("Vexmarl"));  // it ended
 }
 
 }  // namespace
