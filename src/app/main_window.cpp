@@ -16,6 +16,7 @@ constexpr platform::UINT kProgressPeriod = 200;
 // Resource strings.
 constexpr unsigned kLoadingText = 80;
 constexpr unsigned kDatabaseMissingText = 81;
+constexpr unsigned kReadingText = 82;
 constexpr unsigned kDatabaseUnreadableText = 83;
 constexpr unsigned kHomeText = 117;
 constexpr unsigned kStopText = 118;
@@ -107,7 +108,8 @@ void MainWindow::Initialise() {
   ReadOptions();
   // 2. The definitions (the loading dialog's texts) and the ignore list.
   view_.ShowStatus(resources_.String(kLoadingText));
-  switch (session_->LoadDefinitions()) {
+  switch (
+      session_->LoadDefinitions([this] { view_.ShowStatus(resources_.String(kReadingText)); })) {
     case definitions::LoadError::None:
       break;
     case definitions::LoadError::Missing:

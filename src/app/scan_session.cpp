@@ -44,9 +44,10 @@ ScanSession::~ScanSession() {
   log_->CloseSessionLog();
 }
 
-definitions::LoadError ScanSession::LoadDefinitions() {
+definitions::LoadError ScanSession::LoadDefinitions(const std::function<void()>& reading) {
   definitions::DatabaseLoader loader(machine_, programFolder_, database_);
   const bool present = machine_.files().PathFileExistsA(definitions::kDatabaseFileName);
+  if (present && reading) reading();
   databaseLoaded_ = present && loader.Load(definitions::kDatabaseFileName);
   engine_->IndexDefinitions();
   engine_->Ignored().LoadIgnoreList(database_);

@@ -36,7 +36,8 @@ class ScanSession {
 
   // Loads "database.db" of the current folder, then the ignore list. A missing or unreadable
   // database leaves the definitions empty; the error tells which.
-  definitions::LoadError LoadDefinitions();
+  // reading is called once the file was found, before it is read (the loading dialog's text).
+  definitions::LoadError LoadDefinitions(const std::function<void()>& reading = {});
   bool DatabaseLoaded() const { return databaseLoaded_; }
 
   // What the start page's scan command writes before a scan: LastScanTime and TotalScans + 1.

@@ -204,6 +204,12 @@ TEST_F(MainWindowTest, AddressesOpenThroughTheShell) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_NE(image_.ReadFile(echo).find("arg:" + branding_.URLSUPPORT), std::string::npos);
   EXPECT_EQ(Asked().size(), 1u);
+  // A click on the logo, at the bottom left corner of the client area, opens URLLOGO.
+  image_.Files().DeleteFileA(echo.c_str());
+  Send(WM_LBUTTONDOWN, 0, 10 | 590 << 16);
+  for (int i = 0; i < 200 && !image_.Files().PathFileExistsA(echo.c_str()); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_NE(image_.ReadFile(echo).find("arg:" + branding_.URLLOGO + "\n"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, AScanListsEachItemOnceAndItsMenuTicksByEntryAndKind) {

@@ -195,6 +195,7 @@ TEST(InstallTest, InstalledProgramRunsFromItsFolderAndClosesOnRequest) {
   testing_support::HelperProcess run(
       {VEXMACHINE_PROGRAM, "run", image.Root(), "C:\\Program Files\\Vexmarl\\Vexmarl.exe"});
   EXPECT_EQ(run.Report(), "Loading the definitions database...");
+  EXPECT_EQ(run.Report(), "Reading the definitions...");
   // The browser pages notice comes first: its explanation and its two pairs of boxes.
   EXPECT_EQ(run.Report().rfind("  Vexmarl keeps the start and search pages", 0), 0u);
   EXPECT_EQ(run.Report(), "  [x] saved start: ");
