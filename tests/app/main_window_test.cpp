@@ -383,3 +383,27 @@ TEST_F(MainWindowTest, StartingWithMinusBReportsAndAsks) {
 
 }  // namespace
 }  // namespace app
+
+namespace app {
+namespace {
+
+TEST_F(MainWindowTest, ScanSettingsWriteTheirBoxesAndTheChosenFolders) {
+  Start();
+  Command(command::kScanSettings);
+  ScanSettingsPage& page = *window_->ScanSettings();
+  EXPECT_TRUE(page.Checked(0));
+  Command(command::kScanSettingsFirstBox);      // Cust_Scan_AdvSpyware off
+  Command(command::kScanSettingsFirstBox + 2);  // ScanHostFiles: shown, never written
+  EXPECT_EQ(Setting(foundation::setting::kCustScanAdvSpyware), 0u);
+  EXPECT_EQ(Setting(foundation::setting::kScanHostFiles), 12345u);
+  view_.prompt_.AnswerChoice("C:\\;C:\\Program Files");
+  Command(command::kScanFolders);
+  EXPECT_EQ(Setting(foundation::setting::kCustScanDrivesNum), 2u);
+  EXPECT_EQ(page.Folders(), (Lines{"C:\\", "C:\\Program Files"}));
+  EXPECT_EQ(Asked().back().rfind(
+                "choose: " + resources_.String(112) + ": " + resources_.String(113) + " [C:\\]", 0),
+            0u);
+}
+
+}  // namespace
+}  // namespace app
