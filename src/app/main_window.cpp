@@ -323,42 +323,21 @@ void MainWindow::ScanButton() {
   }
 }
 
-void MainWindow::IgnoreTicked() {
+void MainWindow::ChangeIgnoreList(std::vector<removal::ResultRow>& rows, bool ignore) {
   std::vector<scan::FoundItem> items;
   std::vector<bool> ticked;
-  for (const removal::ResultRow& row : scan_.Rows()) {
+  for (const removal::ResultRow& row : rows) {
     items.push_back(row.item);
     ticked.push_back(row.ticked);
   }
   UserSettings& settings = session_->Settings();
-  const int ignored =
-      scan::IgnoreTickedResults(session_->Engine().Ignored(), items, ticked,
-                                static_cast<int>(settings.Number(setting::kObjectsIgnored, 0)));
+  scan::IgnoreList& list = session_->Engine().Ignored();
+  const int before = static_cast<int>(settings.Number(setting::kObjectsIgnored, 0));
+  const int ignored = ignore ? scan::IgnoreTickedResults(list, items, ticked, before)
+                             : scan::UnignoreTickedRows(list, items, ticked, before);
   settings.SetNumber(setting::kObjectsIgnored, static_cast<platform::DWORD>(ignored));
-  std::vector<removal::ResultRow> kept;
-  for (const removal::ResultRow& row : scan_.Rows())
-    if (!row.ticked) kept.push_back(row);
-  scan_.Rows() = std::move(kept);
-  ignore_.Fill(session_->Engine().Ignored());
-  Refresh();
-}
-
-void MainWindow::Unignore() {
-  std::vector<scan::FoundItem> items;
-  std::vector<bool> ticked;
-  for (const removal::ResultRow& row : ignore_.Rows()) {
-    items.push_back(row.item);
-    ticked.push_back(row.ticked);
-  }
-  UserSettings& settings = session_->Settings();
-  const int ignored =
-      scan::UnignoreTickedRows(session_->Engine().Ignored(), items, ticked,
-                               static_cast<int>(settings.Number(setting::kObjectsIgnored, 0)));
-  settings.SetNumber(setting::kObjectsIgnored, static_cast<platform::DWORD>(ignored));
-  std::vector<removal::ResultRow> kept;
-  for (const removal::ResultRow& row : ignore_.Rows())
-    if (!row.ticked) kept.push_back(row);
-  ignore_.Rows() = std::move(kept);
+  std::erase_if(rows, [](const removal::ResultRow& row) { return row.ticked; });
+  if (ignore) ignore_.Fill(list);
   Refresh();
 }
 
@@ -406,7 +385,7 @@ void MainWindow::OnCommand(std::uintptr_t id, platform::LPARAM lParam) {
       Refresh();
       return;
     case kIgnoreTicked:
-      IgnoreTicked();
+      ChangeIgnoreList(scan_.Rows(), true);
       return;
     case kDetails:
       if (scan_.MenuRow()) messages.SendMessageA(window_, ShowDetailsMessage, *scan_.MenuRow(), 0);
@@ -443,7 +422,7 @@ void MainWindow::OnCommand(std::uintptr_t id, platform::LPARAM lParam) {
       Refresh();
       return;
     case kUnignore:
-      Unignore();
+      ChangeIgnoreList(ignore_.Rows(), false);
       return;
     case kToggleRow: {
       const auto row = static_cast<std::size_t>(lParam);

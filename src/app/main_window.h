@@ -91,8 +91,9 @@ class MainWindow {
   void StartPageScan();
   void OpenAddress(platform::WPARAM which);
   void ScanButton();
-  void IgnoreTicked();
-  void Unignore();
+  // The ignore list's page commands on the ticked rows of a list: ignore (the results) or
+  // unignore (the ignore page); ObjectsIgnored follows.
+  void ChangeIgnoreList(std::vector<removal::ResultRow>& rows, bool ignore);
   void AddFoundRow(const scan::FoundItem& item);
   void PollProgress();
   void StartQuarantine();
