@@ -2,6 +2,7 @@
 
 #include "foundation/whole_file.h"
 #include "platform/last_error.h"
+#include "scan/multi_pattern.h"
 
 namespace scan {
 
@@ -33,6 +34,15 @@ bool HostsFiles::HostsContains(const std::string& text) const {
     for (const std::string& line : lines)
       if (!IsLoopbackLine(line) && line.find(text) != std::string::npos) return true;
   return false;
+}
+
+std::vector<bool> HostsFiles::HostsContainAll(const std::vector<std::string>& texts) const {
+  std::vector<bool> found(texts.size(), false);
+  const MultiPatternMatcher matcher(texts);
+  for (const std::vector<std::string>& lines : lines_)
+    for (const std::string& line : lines)
+      if (!IsLoopbackLine(line)) matcher.Scan(line, found);
+  return found;
 }
 
 bool HostsFiles::RemoveHostsEntry(const std::string& text) {

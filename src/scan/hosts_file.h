@@ -24,6 +24,8 @@ class HostsFiles {
   // True when a line that is not a loopback line of any file contains the text (letter case
   // counts).
   bool HostsContains(const std::string& text) const;
+  // The same for many texts in one pass over the lines: one flag per text, in order.
+  std::vector<bool> HostsContainAll(const std::vector<std::string>& texts) const;
   // Rewrites each file without its lines that contain the text, loopback lines kept. A file
   // that cannot be read or replaced is passed over; false when a new content could not be
   // written, in which case that file keeps its old content.

@@ -224,11 +224,17 @@ void ScanEngine::ScanDrives() {
 void ScanEngine::ScanHosts() {
   hosts_.BuildHostsFileSet();
   Phase(ScanPhase::Registry);
+  // Every trace is looked for in one pass over the lines.
+  std::vector<std::string> texts;
+  for (const auto& entry : database_.Entries())
+    for (const definitions::HostTrace& trace : entry->hosts) texts.push_back(trace.host);
+  const std::vector<bool> present = hosts_.HostsContainAll(texts);
+  std::size_t index = 0;
   for (const auto& entry : database_.Entries()) {
     if (abort_) break;
     for (definitions::HostTrace& trace : entry->hosts) {
       if (abort_) break;
-      if (hosts_.HostsContains(trace.host)) {
+      if (present[index++]) {
         entry->found = 1;
         trace.found = true;
         if (AddFoundItem(trace.host, *entry, FoundItemKind::HostsEntry))

@@ -1,5 +1,8 @@
 // The hosts phase and its rewriting, and the ignore list file.
+#include <random>
+
 #include "foundation/whole_file.h"
+#include "scan/multi_pattern.h"
 #include "scan_fixture.h"
 
 namespace scan {
@@ -34,6 +37,44 @@ TEST_F(HostsTest, AnEmptyTextMatchesEveryOrdinaryLine) {
   EXPECT_TRUE(engine_->Hosts().HostsContains(""));
   ASSERT_TRUE(engine_->Hosts().RemoveHostsEntry(""));
   EXPECT_EQ(image_.ReadFile(kHosts), "127.0.0.1 localhost\r\n");
+}
+
+TEST(MultiPatternMatcher, FindsOverlappingNestedAndEmptyTexts) {
+  const std::vector<std::string> texts = {"he", "she", "his", "hers", "", "s", "xyz", "e\xff"};
+  MultiPatternMatcher matcher(texts);
+  std::vector<bool> found(texts.size(), false);
+  matcher.Scan("ushers", found);
+  EXPECT_EQ(found, (std::vector<bool>{true, true, false, true, true, true, false, false}));
+  found.assign(texts.size(), false);
+  matcher.Scan("e\xff", found);
+  EXPECT_EQ(found, (std::vector<bool>{false, false, false, false, true, false, false, true}));
+}
+
+TEST_F(HostsTest, OnePassFindsWhatEachTextFindsAlone) {
+  // Random lines and texts over a small alphabet, so that texts overlap and nest.
+  std::mt19937 random(7);
+  auto text = [&](int longest) {
+    std::string made;
+    for (int i = std::uniform_int_distribution<int>(0, longest)(random); i > 0; --i)
+      made += "ab.1\t"[std::uniform_int_distribution<int>(0, 4)(random)];
+    return made;
+  };
+  std::string content;
+  for (int line = 0; line < 300; ++line)
+    content += (line % 7 == 0 ? "127.0.0.1 " : "") + text(30) + "\r\n";
+  image_.WriteFile(kHosts, content);
+  Define(R"(<SW NAME="A"/>)");
+  engine_->Hosts().BuildHostsFileSet();
+  std::vector<std::string> texts;
+  for (int i = 0; i < 2000; ++i) texts.push_back(text(9));
+  const std::vector<bool> found = engine_->Hosts().HostsContainAll(texts);
+  int present = 0;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    EXPECT_EQ(found[i], engine_->Hosts().HostsContains(texts[i])) << texts[i];
+    present += found[i];
+  }
+  EXPECT_GT(present, 100);
+  EXPECT_LT(present, 1900);
 }
 
 TEST_F(HostsTest, NoHostsFileFindsNothingAndRemovesWithoutError) {
