@@ -103,7 +103,10 @@ std::vector<std::string> GenerateShortNames(const CodePage& codePage,
     char hex[8];
     std::snprintf(hex, sizeof hex, "%04X", Checksum(codePage, name));
     for (int n = 1; chosen.empty(); ++n) {
-      std::string number = "~" + std::to_string(n);
+      // Appended rather than "~" + to_string(n): GCC 12 at -O3 reports a false overlap in
+      // that form (-Werror=restrict).
+      std::string number(1, '~');
+      number += std::to_string(n);
       std::size_t room = 8 - 4 - number.size();  // two characters until ~9, then fewer
       std::string candidate =
           Head(codePage, base, std::min<std::size_t>(room, 2)) + hex + number + suffix;
