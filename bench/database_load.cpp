@@ -149,6 +149,8 @@ void ReportMemory() {
       "(%.2f of the text)\n",
       text / 1048576, (liveBytes - before) / 1048576.0, (liveBytes - before) / text,
       (peakBytes - before) / 1048576.0, (peakBytes - before) / text);
+  PrintBenchRow("DatabaseLoad peak memory", (peakBytes - before) / 1048576.0, "text size",
+                text / 1048576, "3", "MiB");
 }
 
 }  // namespace
@@ -156,7 +158,7 @@ void ReportMemory() {
 int main(int argc, char** argv) {
   xmlInitParser();
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter("DatabaseLoad", "UncompressAndLibxml2");
+  RatioReporter reporter("DatabaseLoad", "UncompressAndLibxml2", "1.0");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   ReportMemory();
   benchmark::Shutdown();

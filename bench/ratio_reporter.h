@@ -9,10 +9,13 @@
 #include <string>
 #include <utility>
 
+#include "bench_row.h"
+
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  RatioReporter(std::string subject, std::string baseline)
-      : subject_(std::move(subject)), baseline_(std::move(baseline)) {}
+  // aim: the ratio the work aims at, as text ("-" when none).
+  RatioReporter(std::string subject, std::string baseline, std::string aim = "-")
+      : subject_(std::move(subject)), baseline_(std::move(baseline)), aim_(std::move(aim)) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
@@ -25,12 +28,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void Finalize() override {
     ConsoleReporter::Finalize();
     double subject = perIteration_[subject_], baseline = perIteration_[baseline_];
-    if (subject > 0 && baseline > 0)
+    if (subject > 0 && baseline > 0) {
       std::printf("%s / %s, time ratio: %.2f (%.0f and %.0f per second)\n", subject_.c_str(),
                   baseline_.c_str(), subject / baseline, 1 / subject, 1 / baseline);
+      PrintBenchRow(subject_, subject, baseline_, baseline, aim_);
+    }
   }
 
  private:
-  std::string subject_, baseline_;
+  std::string subject_, baseline_, aim_;
   std::map<std::string, double> perIteration_;
 };

@@ -51,3 +51,4 @@ found=$(($(find "$tree" | wc -l) - 1))
 echo "find: ${find_ms} ms   find -printf: ${stat_ms} ms   layer walk: ${layer_ms} ms   entries: $listed"
 awk -v a="$layer_ms" -v b="$find_ms" -v c="$stat_ms" 'BEGIN {
   printf "ratio layer/find: %.2f   ratio layer/find-printf: %.2f\n", a / (b > 0 ? b : 1), a / (c > 0 ? c : 1) }'
+echo "BENCH|tree walk (100,000 files)|$(awk -v a="$layer_ms" 'BEGIN { printf "%.4g s", a / 1000 }')|find|$(awk -v b="$find_ms" 'BEGIN { printf "%.4g s", b / 1000 }')|$(awk -v a="$layer_ms" -v b="$find_ms" 'BEGIN { printf "%.2f", a / (b > 0 ? b : 1) }')|1.5"

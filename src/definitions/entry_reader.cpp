@@ -115,7 +115,8 @@ void DatabaseLoader::ReadEntry() {
   });
   group("HOSTS", "HOST", [&] { entry->hosts.push_back({attribute("NAME")}); });
 
-  entry->danger = " ";
+  // assign, not = " ": GCC 12 at -O3 reports a false overlapping copy for the latter.
+  entry->danger.assign(1, ' ');
   if (document.FindChildElement("DANGER")) entry->danger += attribute("NAME");
   if (document.FindChildElement("DESCRIPTION")) {
     entry->description = attribute("NAME");

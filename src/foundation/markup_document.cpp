@@ -45,7 +45,9 @@ std::string Escape(std::string_view text, bool attribute) {
 }
 
 std::string ElementText(std::string_view name, const std::string& escapedText) {
-  std::string element = "<" + std::string(name);
+  // Built by appending: GCC 12 at -O3 takes "<" + std::string(...) for an overlapping copy.
+  std::string element(1, '<');
+  element += name;
   if (escapedText.empty()) return element + "/>\r\n";
   return element + ">" + escapedText + "</" + std::string(name) + ">\r\n";
 }
@@ -491,8 +493,9 @@ bool MarkupDocument::AddChildElement(const char* name, const char* text) {
 
 bool MarkupDocument::InsertAttribute(std::int32_t node, const char* name, const char* value) {
   if (!node || !name || !*name) return false;
-  const std::string piece =
-      " " + std::string(name) + "=\"" + EscapeAttribute(value ? value : "") + "\"";
+  std::string piece(1, ' ');  // appended, for the same reason as in ElementText
+  piece += name;
+  piece += "=\"" + EscapeAttribute(value ? value : "") + "\"";
   const MarkupNode& element = nodes_[node];
   Insert(IsEmptyElement(node) ? element.startTagClose - 1 : element.startTagClose, piece);
   return true;

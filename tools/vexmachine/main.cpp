@@ -209,8 +209,10 @@ int Run(const std::vector<std::string>& args) {
   }
   if (!commandLine) {
     commandLine = platform::QuoteArgument(*program);
-    for (std::size_t i = at + 1; i < args.size(); ++i)
-      *commandLine += " " + platform::QuoteArgument(args[i]);
+    for (std::size_t i = at + 1; i < args.size(); ++i) {
+      *commandLine += ' ';  // appended: GCC 12 at -O3 misreads " " + text as an overlap
+      *commandLine += platform::QuoteArgument(args[i]);
+    }
   }
   platform::HANDLE process = machine->shell().StartProgram(*program, *commandLine, "");
   if (!process) {
