@@ -20,6 +20,15 @@ namespace platform {
 
 enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard = 0 };
 
+// FindFirstFileExA: FindExInfoBasic leaves out the 8.3 names (cAlternateFileName is empty).
+enum FINDEX_INFO_LEVELS { FindExInfoStandard = 0, FindExInfoBasic = 1 };
+enum FINDEX_SEARCH_OPS { FindExSearchNameMatch = 0 };
+constexpr DWORD FIND_FIRST_EX_LARGE_FETCH = 0x00000002;
+// This layer's own flag: names and the folder bit only, as the folder itself tells them;
+// sizes and times are 0 and a file's attributes FILE_ATTRIBUTE_NORMAL. Links and entries
+// whose kind the folder does not tell are filled whole. For walks that look at names first.
+constexpr DWORD FIND_FIRST_EX_NAMES_ONLY = 0x80000000;
+
 class Files {
  public:
   // Reads an environment string of the machine (TMP, TEMP, USERPROFILE, SystemRoot).
@@ -51,6 +60,8 @@ class Files {
   // Enumeration: "." and ".." first in folders below a drive root, then the names in
   // case-insensitive order, hidden and system entries included.
   HANDLE FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* findData);
+  HANDLE FindFirstFileExA(LPCSTR fileName, FINDEX_INFO_LEVELS level, void* findData,
+                          FINDEX_SEARCH_OPS searchOp, void* filter, DWORD flags);
   BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* findData);
   BOOL FindClose(HANDLE find);
 

@@ -1,4 +1,5 @@
 // Files: folder enumeration with Windows wildcards.
+#include <dirent.h>
 #include <fcntl.h>
 
 #include <cerrno>
@@ -38,6 +39,14 @@ bool SplitPattern(const CodePage& codePage, std::string_view text, std::string& 
 
 bool Fill(const MachineImage& image, const FileSearch& search, const FolderEntry& entry,
           WIN32_FIND_DATAA& data) {
+  const bool dot = entry.name == "." || entry.name == "..";
+  if (search.namesOnly && (dot || entry.type == DT_DIR || entry.type == DT_REG)) {
+    data = WIN32_FIND_DATAA{};
+    data.dwFileAttributes =
+        dot || entry.type == DT_DIR ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    std::strncpy(data.cFileName, entry.name.c_str(), sizeof data.cFileName - 1);
+    return true;
+  }
   std::string host = entry.name == "."    ? search.hostFolder
                      : entry.name == ".." ? search.parentHostFolder
                                           : search.hostFolder + "/" + entry.name;
@@ -67,7 +76,16 @@ bool NextMatch(const MachineImage& image, FileSearch& search, WIN32_FIND_DATAA& 
 }  // namespace
 
 HANDLE Files::FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* findData) {
-  if (!fileName || !findData) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+  return FindFirstFileExA(fileName, FindExInfoStandard, findData, FindExSearchNameMatch, nullptr,
+                          0);
+}
+
+HANDLE Files::FindFirstFileExA(LPCSTR fileName, FINDEX_INFO_LEVELS level, void* data,
+                               FINDEX_SEARCH_OPS searchOp, void* filter, DWORD flags) {
+  auto* findData = static_cast<WIN32_FIND_DATAA*>(data);
+  if (!fileName || !findData || searchOp != FindExSearchNameMatch || filter ||
+      (level != FindExInfoStandard && level != FindExInfoBasic))
+    return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   std::string folder, pattern;
   if (!SplitPattern(codePage_, fileName, folder, pattern))
     return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
@@ -81,8 +99,11 @@ HANDLE Files::FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* findData) {
   search->hostFolder = where.host;
   search->folderFd = open(where.host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (search->folderFd < 0) return Fail(Win32ErrorFromErrno(errno), INVALID_HANDLE_VALUE);
+  search->namesOnly = flags & FIND_FIRST_EX_NAMES_ONLY;
   std::vector<FolderEntry> entries;
-  if (int failure = ReadFolderAt(codePage_, search->folderFd, entries))
+  // Short names are made when they are asked for or may decide a match.
+  const bool shortNames = level == FindExInfoStandard || (pattern != "*" && pattern != "*.*");
+  if (int failure = ReadFolderAt(codePage_, search->folderFd, entries, shortNames))
     return Fail(Win32ErrorFromErrno(failure), INVALID_HANDLE_VALUE);
   if (!where.longPath.components.empty()) {
     search->parentHostFolder = where.host.substr(0, where.host.rfind('/'));

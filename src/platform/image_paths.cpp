@@ -59,7 +59,8 @@ int ReadFolder(const CodePage& codePage, const std::string& hostFolder,
   return error;
 }
 
-int ReadFolderAt(const CodePage& codePage, int folderFd, std::vector<FolderEntry>& entries) {
+int ReadFolderAt(const CodePage& codePage, int folderFd, std::vector<FolderEntry>& entries,
+                 bool shortNames) {
   int readFd = dup(folderFd);
   DIR* folder = readFd < 0 ? nullptr : fdopendir(readFd);
   if (!folder) {
@@ -68,25 +69,28 @@ int ReadFolderAt(const CodePage& codePage, int folderFd, std::vector<FolderEntry
     return error;
   }
   rewinddir(folder);
-  // Each name with its lower-cased form, so that sorting lower-cases every name once.
-  std::vector<std::pair<std::string, std::string>> keyed;
+  // Each entry with its lower-cased name, so that sorting lower-cases every name once.
+  std::vector<std::pair<std::string, FolderEntry>> keyed;
   while (dirent* entry = readdir(folder)) {
     std::string_view name(entry->d_name);
     if (name == "." || name == "..") continue;
-    if (IsValidFileName(codePage, name)) keyed.emplace_back(codePage.Lower(name), name);
+    if (IsValidFileName(codePage, name))
+      keyed.emplace_back(codePage.Lower(name), FolderEntry{std::string(name), {}, entry->d_type});
   }
   closedir(folder);
-  std::sort(keyed.begin(), keyed.end());
-  std::vector<std::string> names;
-  names.reserve(keyed.size());
-  for (auto& [key, name] : keyed) names.push_back(std::move(name));
-  std::vector<std::string> shortNames = GenerateShortNames(codePage, names);
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
+  });
   entries.clear();
-  entries.reserve(names.size());
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    bool own = shortNames[i] == names[i];
-    entries.push_back({std::move(names[i]), own ? std::string() : std::move(shortNames[i])});
-  }
+  entries.reserve(keyed.size());
+  for (auto& [key, entry] : keyed) entries.push_back(std::move(entry));
+  if (!shortNames) return 0;
+  std::vector<std::string> names;
+  names.reserve(entries.size());
+  for (const FolderEntry& entry : entries) names.push_back(entry.name);
+  std::vector<std::string> generated = GenerateShortNames(codePage, names);
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (generated[i] != entries[i].name) entries[i].shortName = std::move(generated[i]);
   return 0;
 }
 

@@ -16,15 +16,17 @@ namespace platform {
 
 struct FolderEntry {
   std::string name;
-  std::string shortName;  // the 8.3 name; empty when the long name is already one
+  std::string shortName;   // the 8.3 name; empty when the long name is already one
+  unsigned char type = 0;  // the kind the folder tells (DT_DIR, DT_REG, ...; DT_UNKNOWN 0)
 };
 
 // The names of a host folder that Windows could hold, in case-insensitive order, with their
-// short names. Returns 0 or the errno of the failure.
+// short names (left empty when shortNames is off). Returns 0 or the errno of the failure.
 int ReadFolder(const CodePage& codePage, const std::string& hostFolder,
                std::vector<FolderEntry>& entries);
 // The same for a folder open as folderFd, which stays open.
-int ReadFolderAt(const CodePage& codePage, int folderFd, std::vector<FolderEntry>& entries);
+int ReadFolderAt(const CodePage& codePage, int folderFd, std::vector<FolderEntry>& entries,
+                 bool shortNames = true);
 
 // Whether a symbolic link at the end of the path is passed through or is the object itself.
 enum class FinalLink { Follow, Keep };

@@ -29,6 +29,7 @@ struct FileSearch : KernelObject {
   std::string parentHostFolder;  // for ".."
   std::vector<FolderEntry> matches;
   std::size_t next = 0;
+  bool namesOnly = false;  // FIND_FIRST_EX_NAMES_ONLY
 
   ~FileSearch() override {
     if (folderFd >= 0) close(folderFd);

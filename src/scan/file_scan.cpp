@@ -128,7 +128,10 @@ template <typename Visit>
 void ScanEngine::EnumerateFolder(const std::string& folder, Visit visit) {
   platform::Files& files = machine_.files();
   platform::WIN32_FIND_DATAA found;
-  platform::HANDLE search = files.FindFirstFileA((folder + "\\*.*").c_str(), &found);
+  // Names and the folder bit are all a walk needs; a size is read only for a matched row.
+  platform::HANDLE search = files.FindFirstFileExA(
+      (folder + "\\*.*").c_str(), platform::FindExInfoBasic, &found,
+      platform::FindExSearchNameMatch, nullptr, platform::FIND_FIRST_EX_NAMES_ONLY);
   if (search == platform::INVALID_HANDLE_VALUE) return;
   do {
     if (!visit(std::string(found.cFileName), found.dwFileAttributes)) break;

@@ -1,6 +1,7 @@
 // Enumerating folders of an image with FindFirstFileA and FindNextFileA.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,52 @@ TEST(FileEnumeration, ReportsAttributesSizesAndShortNames) {
 
   EXPECT_FALSE(files.FindNextFileA(find, &data));  // closed
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+// What FindFirstFileExA gives for each entry: name, attributes, size, short name.
+std::vector<std::string> Entries(Files& files, const std::string& pattern, FINDEX_INFO_LEVELS level,
+                                 DWORD flags) {
+  std::vector<std::string> entries;
+  WIN32_FIND_DATAA data;
+  HANDLE find =
+      files.FindFirstFileExA(pattern.c_str(), level, &data, FindExSearchNameMatch, nullptr, flags);
+  if (find == INVALID_HANDLE_VALUE) return {"error " + std::to_string(GetLastError())};
+  do {
+    entries.push_back(std::string(data.cFileName) + " " + std::to_string(data.dwFileAttributes) +
+                      " " + std::to_string(data.nFileSizeLow) + " " + data.cAlternateFileName);
+  } while (files.FindNextFileA(find, &data));
+  files.FindClose(find);
+  return entries;
+}
+
+TEST(FileEnumeration, BasicLevelAndNamesOnlyReadLess) {
+  TempImage image;
+  image.WriteHostFile("dir/Long File Name.txt", "12345");
+  image.WriteHostFile("dir/Sub/x", "");
+  std::filesystem::create_directory_symlink(image.HostPath("dir/Sub"), image.HostPath("dir/ToSub"));
+  Files& files = image.Files();
+  const std::string dir = std::to_string(FILE_ATTRIBUTE_DIRECTORY);
+  const std::string link = std::to_string(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+  // The standard level: sizes and 8.3 names.
+  auto standard = Entries(files, "C:\\dir\\*.*", FindExInfoStandard, 0);
+  ASSERT_EQ(standard.size(), 5u);
+  EXPECT_EQ(standard[2].rfind("Long File Name.txt ", 0), 0u);
+  EXPECT_NE(standard[2].find(" 5 LONGFI~1.TXT"), std::string::npos) << standard[2];
+  // Basic: no 8.3 names; names only: no sizes, files NORMAL, links still filled whole.
+  auto basic = Entries(files, "C:\\dir\\*.*", FindExInfoBasic, FIND_FIRST_EX_NAMES_ONLY);
+  EXPECT_EQ(basic, (std::vector<std::string>{". " + dir + " 0 ", ".. " + dir + " 0 ",
+                                             "Long File Name.txt 128 0 ", "Sub " + dir + " 0 ",
+                                             "ToSub " + link + " 0 "}));
+  // A pattern that only an 8.3 name matches still matches at the basic level.
+  EXPECT_EQ(Entries(files, "C:\\dir\\LONGFI~1.TXT", FindExInfoBasic, 0).size(), 1u);
+  EXPECT_EQ(Entries(files, "C:\\dir\\*", static_cast<FINDEX_INFO_LEVELS>(3), 0).front(),
+            "error 87");
 }
 
 }  // namespace

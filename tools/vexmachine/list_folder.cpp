@@ -5,12 +5,14 @@
 namespace vexmachine {
 
 bool ListFolder(platform::Files& files, const std::string& folder, bool recursive, std::FILE* out,
-                ListingTotals& totals) {
+                ListingTotals& totals, bool namesOnly) {
   using namespace platform;
   std::string base = folder;
   if (!base.empty() && base.back() != '\\') base += '\\';
   WIN32_FIND_DATAA data;
-  HANDLE find = files.FindFirstFileA((base + "*").c_str(), &data);
+  HANDLE find = files.FindFirstFileExA(
+      (base + "*").c_str(), namesOnly ? FindExInfoBasic : FindExInfoStandard, &data,
+      FindExSearchNameMatch, nullptr, namesOnly ? FIND_FIRST_EX_NAMES_ONLY : 0);
   if (find == INVALID_HANDLE_VALUE) return false;
   std::vector<std::string> subfolders;
   do {
@@ -29,7 +31,7 @@ bool ListFolder(platform::Files& files, const std::string& folder, bool recursiv
   } while (files.FindNextFileA(find, &data));
   files.FindClose(find);
   for (const std::string& subfolder : subfolders) {
-    ListFolder(files, subfolder, recursive, out, totals);
+    ListFolder(files, subfolder, recursive, out, totals, namesOnly);
   }
   return true;
 }

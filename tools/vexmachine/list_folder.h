@@ -15,8 +15,8 @@ struct ListingTotals {
 
 // Writes the full Windows path of every entry under folder, one a line; with recursive,
 // descends into sub-folders but never through reparse points. False when the folder cannot
-// be listed.
+// be listed. namesOnly reads the names and folder bits alone (FIND_FIRST_EX_NAMES_ONLY).
 bool ListFolder(platform::Files& files, const std::string& folder, bool recursive, std::FILE* out,
-                ListingTotals& totals);
+                ListingTotals& totals, bool namesOnly = false);
 
 }  // namespace vexmachine

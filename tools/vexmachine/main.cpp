@@ -24,7 +24,7 @@ constexpr const char* kUsage =
     "usage: vexmachine create IMAGE [--os NAME] [--user NAME] [--code-page N]\n"
     "       vexmachine info IMAGE\n"
     "       vexmachine path IMAGE WINPATH [--short|--long]\n"
-    "       vexmachine dir IMAGE WINPATH [--recursive]\n"
+    "       vexmachine dir IMAGE WINPATH [--recursive] [--names]\n"
     "       vexmachine regedit IMAGE ARGS...\n"
     "       vexmachine deny IMAGE KEY | vexmachine allow IMAGE KEY\n"
     "       vexmachine run IMAGE [--cmdline TEXT] PROGRAM [ARGS...]\n"
@@ -107,15 +107,23 @@ int Path(const std::vector<std::string>& args) {
 }
 
 int Dir(const std::vector<std::string>& args) {
-  if (args.size() < 2 || args.size() > 3) return Usage();
-  bool recursive = args.size() == 3;
-  if (recursive && args[2] != "--recursive") return Usage();
+  if (args.size() < 2 || args.size() > 4) return Usage();
+  bool recursive = false, namesOnly = false;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    if (args[i] == "--recursive") {
+      recursive = true;
+    } else if (args[i] == "--names") {
+      namesOnly = true;  // names and folder bits alone, as a scan's walk reads them
+    } else {
+      return Usage();
+    }
+  }
   auto machine = OpenImage(args[0]);
   if (!machine) return 1;
   static char buffer[1 << 16];
   std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
   vexmachine::ListingTotals totals;
-  if (!vexmachine::ListFolder(machine->files(), args[1], recursive, stdout, totals)) {
+  if (!vexmachine::ListFolder(machine->files(), args[1], recursive, stdout, totals, namesOnly)) {
     std::fprintf(stderr, "vexmachine: %s: cannot list (error %u)\n", args[1].c_str(),
                  platform::GetLastError());
     return 1;
