@@ -129,6 +129,15 @@ class MainWindowTest : public ::testing::Test {
     return window_->Rows();
   }
   Lines Asked() { return view_.prompt_.Asked(); }
+  // The report of the echo program once it is written whole (its last line is SystemRoot).
+  std::string EchoReport(const std::string& path) {
+    std::string text;
+    for (int i = 0; i < 250 && text.find("SystemRoot:") == std::string::npos; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      text = foundation::ReadWholeFile(image_.Files(), path).value_or("");
+    }
+    return text;
+  }
   DWORD Setting(const char* name) {
     UserSettings settings(image_.Machine().registry(), branding_.REGISTRYNAME);
     return settings.Number(name, 12345);
@@ -198,18 +207,20 @@ TEST_F(MainWindowTest, AddressesOpenThroughTheShell) {
                                              reinterpret_cast<const BYTE*>(browser.c_str()),
                                              static_cast<DWORD>(browser.size() + 1));
   image_.Machine().registry().RegCloseKey(key);
-  Send(OpenAddressMessage, 3);
   const std::string echo = std::string(kProgramFolder) + "echo.txt";
-  for (int i = 0; i < 200 && !image_.Files().PathFileExistsA(echo.c_str()); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_NE(image_.ReadFile(echo).find("arg:" + branding_.URLSUPPORT), std::string::npos);
+  const std::string* addresses[] = {
+      &branding_.URLPROD, &branding_.URLFRIEND, &branding_.URLTERMS, &branding_.URLSUPPORT,
+      &branding_.URLHELP, &branding_.URLLOGO,   &branding_.URLPROD};
+  for (WPARAM which = 0; which <= 6; ++which) {
+    image_.Files().DeleteFileA(echo.c_str());
+    Send(OpenAddressMessage, which);
+    EXPECT_NE(EchoReport(echo).find("arg:" + *addresses[which] + "\n"), std::string::npos) << which;
+  }
   EXPECT_EQ(Asked().size(), 1u);
   // A click on the logo, at the bottom left corner of the client area, opens URLLOGO.
   image_.Files().DeleteFileA(echo.c_str());
   Send(WM_LBUTTONDOWN, 0, 10 | 590 << 16);
-  for (int i = 0; i < 200 && !image_.Files().PathFileExistsA(echo.c_str()); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_NE(image_.ReadFile(echo).find("arg:" + branding_.URLLOGO + "\n"), std::string::npos);
+  EXPECT_NE(EchoReport(echo).find("arg:" + branding_.URLLOGO + "\n"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, AScanListsEachItemOnceAndItsMenuTicksByEntryAndKind) {
