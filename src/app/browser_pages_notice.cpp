@@ -8,22 +8,6 @@ namespace {
 constexpr unsigned kExplanationText = 66;
 constexpr unsigned kStartHeadingText = 67;
 constexpr unsigned kSearchHeadingText = 68;
-constexpr platform::DWORD kPageBufferSize = 1024;
-
-std::string BrowserPage(platform::Registry& registry, const char* name) {
-  platform::HKEY key = nullptr;
-  if (registry.RegOpenKeyExA(platform::HKEY_CURRENT_USER, removal::kBrowserMainKey, 0,
-                             platform::KEY_READ, &key) != platform::ERROR_SUCCESS)
-    return {};
-  char data[kPageBufferSize + 1] = {};
-  platform::DWORD size = kPageBufferSize;
-  if (registry.RegQueryValueExA(key, name, nullptr, nullptr,
-                                reinterpret_cast<platform::BYTE*>(data),
-                                &size) != platform::ERROR_SUCCESS)
-    data[0] = '\0';
-  registry.RegCloseKey(key);
-  return data;
-}
 
 }  // namespace
 
@@ -39,9 +23,13 @@ BrowserPagesNotice::BrowserPagesNotice(platform::Machine& machine, UserSettings&
 void BrowserPagesNotice::Open() {
   platform::Registry& registry = machine_.registry();
   captions_[SavedStart] = settings_.Text(setting::kHomepage);
-  captions_[BrowserStart] = BrowserPage(registry, removal::kStartPageValue);
+  captions_[BrowserStart] =
+      removal::ReadBrowserPage(registry, platform::HKEY_CURRENT_USER, removal::kStartPageValue)
+          .value_or("");
   captions_[SavedSearch] = settings_.Text(setting::kSearchpage);
-  captions_[BrowserSearch] = BrowserPage(registry, removal::kSearchPageValue);
+  captions_[BrowserSearch] =
+      removal::ReadBrowserPage(registry, platform::HKEY_CURRENT_USER, removal::kSearchPageValue)
+          .value_or("");
   pagesDiffer_ = captions_[SavedStart] != captions_[BrowserStart] ||
                  captions_[BrowserSearch] != captions_[SavedSearch];
   for (bool& ticked : ticked_) ticked = false;

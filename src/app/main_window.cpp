@@ -162,10 +162,12 @@ void MainWindow::ReadOptions() {
 }
 
 void MainWindow::ReadBrowserPages() {
-  BrowserPagesNotice current(machine_, session_->Settings(), resources_, branding_.APPNAME, {});
-  current.Open();
-  browserStartPage_ = current.Caption(BrowserPagesNotice::BrowserStart);
-  browserSearchPage_ = current.Caption(BrowserPagesNotice::BrowserSearch);
+  platform::Registry& registry = machine_.registry();
+  const platform::HKEY user = platform::HKEY_CURRENT_USER;
+  browserStartPage_ =
+      removal::ReadBrowserPage(registry, user, removal::kStartPageValue).value_or("");
+  browserSearchPage_ =
+      removal::ReadBrowserPage(registry, user, removal::kSearchPageValue).value_or("");
 }
 
 void MainWindow::Close() {

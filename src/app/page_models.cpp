@@ -5,6 +5,7 @@
 #include "app/page_ids.h"
 #include "app/program_folder.h"
 #include "foundation/setting_names.h"
+#include "removal/browser_repair.h"
 
 namespace app {
 namespace {
@@ -111,21 +112,12 @@ void OptionsPage::Open() {
   searchpage = settings_.Text(setting::kSearchpage);
   if (homepage.empty()) {
     // Nothing saved yet: the browser's own pages are offered.
-    platform::HKEY key = nullptr;
-    if (registry_.RegOpenKeyExA(platform::HKEY_CURRENT_USER,
-                                "Software\\Microsoft\\Internet Explorer\\Main", 0,
-                                platform::KEY_READ, &key) == platform::ERROR_SUCCESS) {
-      for (auto [name, target] :
-           {std::pair{"Start Page", &homepage}, std::pair{"Search Page", &searchpage}}) {
-        char data[1025] = {};
-        platform::DWORD size = 1024;
-        if (registry_.RegQueryValueExA(key, name, nullptr, nullptr,
-                                       reinterpret_cast<platform::BYTE*>(data),
-                                       &size) == platform::ERROR_SUCCESS)
-          *target = data;
-      }
-      registry_.RegCloseKey(key);
-    }
+    homepage =
+        removal::ReadBrowserPage(registry_, platform::HKEY_CURRENT_USER, removal::kStartPageValue)
+            .value_or("");
+    searchpage =
+        removal::ReadBrowserPage(registry_, platform::HKEY_CURRENT_USER, removal::kSearchPageValue)
+            .value_or("");
   }
   for (std::size_t i = 0; i < kBoxes.size(); ++i) {
     const Box& box = kBoxes[i];

@@ -20,28 +20,38 @@ constexpr int kMachineFlag = 1, kUserFlag = 3;
 
 }  // namespace
 
+std::optional<std::string> ReadBrowserPage(platform::Registry& registry, HKEY root,
+                                           const char* name) {
+  HKEY key = nullptr;
+  if (registry.RegOpenKeyExA(root, kBrowserMainKey, 0, platform::KEY_QUERY_VALUE, &key) !=
+      platform::ERROR_SUCCESS)
+    return std::nullopt;
+  char data[kPageBufferSize + 1] = {};
+  DWORD size = kPageBufferSize;
+  const auto status = registry.RegQueryValueExA(key, name, nullptr, nullptr,
+                                                reinterpret_cast<platform::BYTE*>(data), &size);
+  registry.RegCloseKey(key);
+  if (status != platform::ERROR_SUCCESS) return std::nullopt;
+  return std::string(data);
+}
+
 void EnforceBrowserPages(platform::Machine& machine, const BrowserPages& pages) {
   platform::Registry& registry = machine.registry();
   const platform::CodePage& code = machine.Code();
   for (HKEY root : {platform::HKEY_CURRENT_USER, platform::HKEY_LOCAL_MACHINE}) {
     for (const char* name : {kStartPageValue, kSearchPageValue}) {
       const std::string& setting = name == kStartPageValue ? pages.homepage : pages.searchpage;
+      const auto current = ReadBrowserPage(registry, root, name);
+      // Compared without regard to case, written as the user stored it: an address may
+      // depend on its case. A value that is not there is not created.
+      if (!current || code.EqualNoCase(*current, setting)) continue;
       HKEY key = nullptr;
       if (registry.RegOpenKeyExA(root, kBrowserMainKey, 0, platform::KEY_ALL_ACCESS, &key) !=
           platform::ERROR_SUCCESS)
         continue;
-      char data[kPageBufferSize] = {};
-      DWORD size = sizeof data - 1;
-      if (registry.RegQueryValueExA(key, name, nullptr, nullptr,
-                                    reinterpret_cast<platform::BYTE*>(data),
-                                    &size) == platform::ERROR_SUCCESS &&
-          !code.EqualNoCase(data, setting)) {
-        // Compared without regard to case, written as the user stored it: an address may
-        // depend on its case.
-        registry.RegSetValueExA(key, name, 0, platform::REG_SZ,
-                                reinterpret_cast<const platform::BYTE*>(setting.c_str()),
-                                static_cast<DWORD>(setting.size() + 1));
-      }
+      registry.RegSetValueExA(key, name, 0, platform::REG_SZ,
+                              reinterpret_cast<const platform::BYTE*>(setting.c_str()),
+                              static_cast<DWORD>(setting.size() + 1));
       registry.RegCloseKey(key);
     }
   }

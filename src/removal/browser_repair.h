@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "definitions/spyware_entry.h"
@@ -18,6 +19,10 @@ struct BrowserPages {
   std::string homepage;    // the Homepage setting
   std::string searchpage;  // the Searchpage setting
 };
+
+// The browser's page of that name under root; nothing when the key or value is missing.
+std::optional<std::string> ReadBrowserPage(platform::Registry& registry, platform::HKEY root,
+                                           const char* name);
 
 // Where "Start Page" or "Search Page" exists under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE
 // and differs from the setting other than in letter case, it becomes the setting as the user
