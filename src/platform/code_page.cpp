@@ -102,32 +102,31 @@ void AppendUnit(std::string& bytes, char16_t unit) {
 
 }  // namespace
 
-std::u16string CodePage::ToUtf16(std::string_view text) const {
-  std::string bytes;  // UTF-16LE
+std::string CodePage::ToUtf16Bytes(std::string_view text) const {
+  std::string bytes;
   Converter converter("UTF-16LE", CodePageName(number_));
-  if (converter.Usable()) {
-    converter.Run(text, bytes, [this](std::string_view rest, std::string& out) {
-      // Bytes the code page leaves undefined keep their value, as the system maps them.
-      const unsigned char byte = static_cast<unsigned char>(rest[0]);
-      AppendUnit(out, doubleByte_ && byte >= 0x80 ? u'\uFFFD' : byte);
-      return std::size_t{1};
-    });
-  } else {
+  if (!converter.Usable()) {
     for (char c : text) AppendUnit(bytes, static_cast<unsigned char>(c));
+    return bytes;
   }
-  std::u16string units(bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < units.size(); ++i)
-    units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-  return units;
+  converter.Run(text, bytes, [this](std::string_view rest, std::string& out) {
+    // Bytes the code page leaves undefined keep their value, as the system maps them.
+    const unsigned char byte = static_cast<unsigned char>(rest[0]);
+    AppendUnit(out, doubleByte_ && byte >= 0x80 ? u'\uFFFD' : byte);
+    return std::size_t{1};
+  });
+  return bytes;
 }
 
-std::string CodePage::FromUtf16(std::u16string_view text) const {
-  std::string bytes;
-  for (char16_t unit : text) AppendUnit(bytes, unit);
+std::string CodePage::FromUtf16Bytes(std::string_view bytes) const {
+  bytes = bytes.substr(0, bytes.size() & ~std::size_t{1});
   std::string out;
   Converter converter(CodePageName(number_), "UTF-16LE");
-  auto replace = [this](std::string_view rest, std::string& result) {
+  if (!converter.Usable()) {
+    for (std::size_t i = 0; i < bytes.size(); i += 2) out += bytes[i + 1] == 0 ? bytes[i] : '?';
+    return out;
+  }
+  converter.Run(bytes, out, [this](std::string_view rest, std::string& result) {
     const char16_t unit =
         static_cast<char16_t>(static_cast<unsigned char>(rest[0]) |
                               (rest.size() > 1 ? static_cast<unsigned char>(rest[1]) << 8 : 0));
@@ -138,13 +137,23 @@ std::string CodePage::FromUtf16(std::u16string_view text) const {
     }
     const bool pair = unit >= 0xD800 && unit < 0xDC00 && rest.size() >= 4;
     return std::min(rest.size(), std::size_t{pair ? 4u : 2u});
-  };
-  if (converter.Usable()) {
-    converter.Run(bytes, out, replace);
-  } else {
-    for (char16_t unit : text) out += unit < 0x100 ? static_cast<char>(unit) : '?';
-  }
+  });
   return out;
+}
+
+std::u16string CodePage::ToUtf16(std::string_view text) const {
+  const std::string bytes = ToUtf16Bytes(text);
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i)
+    units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  return units;
+}
+
+std::string CodePage::FromUtf16(std::u16string_view text) const {
+  std::string bytes;
+  for (char16_t unit : text) AppendUnit(bytes, unit);
+  return FromUtf16Bytes(bytes);
 }
 
 CodePage::CodePage(unsigned number)
@@ -200,20 +209,6 @@ int CodePage::CompareNoCase(std::string_view a, std::string_view b) const {
   }
   if (a.size() == b.size()) return 0;
   return a.size() < b.size() ? -1 : 1;
-}
-
-std::string CodePage::ToUtf16Bytes(std::string_view text) const {
-  std::string bytes;
-  for (char16_t unit : ToUtf16(text)) AppendUnit(bytes, unit);
-  return bytes;
-}
-
-std::string CodePage::FromUtf16Bytes(std::string_view bytes) const {
-  std::u16string units(bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < units.size(); ++i)
-    units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-  return FromUtf16(units);
 }
 
 }  // namespace platform
