@@ -5,6 +5,7 @@
 
 #include "foundation/size_text.h"
 #include "foundation/time_text.h"
+#include "platform/file_facts.h"
 #include "removal/quarantine_archive.h"
 #include "removal/quarantine_run.h"
 
@@ -16,8 +17,6 @@ constexpr unsigned kRestoreFailedText = 91;
 constexpr unsigned kRestoredText = 92;
 constexpr unsigned kNothingTickedText = 93;
 
-constexpr std::int64_t kFileTimeOfUnixEpoch = 116444736000000000;
-
 // The creation date of a file as "%d-%m-%y"; empty when it cannot be opened.
 std::string CreationDate(platform::Files& files, const std::string& path) {
   platform::HANDLE file = files.CreateFileA(
@@ -28,9 +27,7 @@ std::string CreationDate(platform::Files& files, const std::string& path) {
   const bool read = files.GetFileTime(file, &created, nullptr, nullptr);
   platform::CloseHandle(file);
   if (!read) return {};
-  const std::int64_t ticks = static_cast<std::int64_t>(std::uint64_t{created.dwHighDateTime} << 32 |
-                                                       created.dwLowDateTime);
-  const std::tm local = foundation::LocalTime((ticks - kFileTimeOfUnixEpoch) / 10000000);
+  const std::tm local = foundation::LocalTime(platform::UnixFromFileTime(created).tv_sec);
   char text[16];
   std::strftime(text, sizeof text, "%d-%m-%y", &local);
   return text;
