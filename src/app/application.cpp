@@ -26,15 +26,17 @@ std::string CommandLineProper(const std::string& fullCommandLine) {
   return fullCommandLine.substr(at);
 }
 
-Application::Application(platform::Machine& machine, MainView& view, std::string fullCommandLine)
+Application::Application(platform::Machine& machine, MainView& view, std::string fullCommandLine,
+                         std::string programFolder)
     : machine_(machine),
       view_(view),
       fullCommandLine_(std::move(fullCommandLine)),
-      commandLine_(CommandLineProper(fullCommandLine_)) {}
+      commandLine_(CommandLineProper(fullCommandLine_)),
+      programFolder_(std::move(programFolder)) {}
 
 int Application::Run() {
   platform::Files& files = machine_.files();
-  programFolder_ = ProgramFolder(machine_.processes());
+  if (programFolder_.empty()) programFolder_ = ProgramFolder(machine_.processes());
   files.SetCurrentDirectoryA(programFolder_.c_str());
   resources_.Load(files);
   initialising_ = true;

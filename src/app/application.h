@@ -22,8 +22,11 @@ class MainWindow;
 
 class Application {
  public:
-  // fullCommandLine is the program's Windows command line, its path first.
-  Application(platform::Machine& machine, MainView& view, std::string fullCommandLine);
+  // fullCommandLine is the program's Windows command line, its path first. The program folder
+  // is the one of the running executable, unless a host that runs the program in its own
+  // process names it (with its trailing backslash).
+  Application(platform::Machine& machine, MainView& view, std::string fullCommandLine,
+              std::string programFolder = "");
 
   // The start-up sequence; returns the process's exit status once the program is to end.
   int Run();

@@ -2,15 +2,18 @@
 // window draws it, tests record it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/messages.h"
 #include "platform/prompt.h"
 
 namespace app {
 
 enum class Page;
+class MainWindow;
 
 // One row of the found-items list.
 struct FoundRow {
@@ -52,6 +55,15 @@ class MainView {
   virtual std::pair<int, int> ClientSize() const { return {800, 600}; }
   // Message boxes and choosers of the window.
   virtual platform::Prompt& prompt() = 0;
+
+  // The controller whose pages the view shows: given once its window exists, before any page
+  // is shown, and taken back (null) when its window has closed.
+  virtual void Attach(MainWindow* /*window*/) {}
+  // Handles the user-interface thread's messages until the quit message, each seen first by
+  // preTranslate. By default the thread's own message loop; a view with an event loop of
+  // its own runs both in one.
+  virtual void RunMessageLoop(platform::Messages& messages,
+                              const std::function<void(const platform::MSG&)>& preTranslate);
 };
 
 }  // namespace app

@@ -74,13 +74,10 @@ void MainWindow::RunModal(const std::function<void(const platform::MSG&)>& preTr
                                      return Procedure(window, message, wParam, lParam);
                                    });
   if (!window_) return;
+  view_.Attach(this);
   Initialise();
-  platform::MSG message;
-  while (messages.GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (preTranslate) preTranslate(message);
-    messages.TranslateMessage(&message);
-    messages.DispatchMessageA(&message);
-  }
+  view_.RunMessageLoop(messages, preTranslate);
+  view_.Attach(nullptr);
 }
 
 void MainWindow::Initialise() {
@@ -497,6 +494,7 @@ void MainWindow::FinishRemoval() {
   if (quarantineWorker_.joinable()) quarantineWorker_.join();
   const removal::RemovalOutcome outcome = removal_->Run(scan_.Rows());
   if (!window_) return;
+  view_.ShowStatus(DefaultStatus());  // the removal's progress text has done its work
   if (outcome.everythingRemoved) {
     results_.Open(resources_, session_->Settings());
     ShowPage(Page::Results);

@@ -62,6 +62,13 @@ class MainWindow {
 
   // The pages, for views and tests; only on the user-interface thread.
   Page CurrentPage() const { return page_; }
+  platform::Machine& Machine() { return machine_; }
+  const Resources& Texts() const { return resources_; }
+  const BrandingSettings& Branding() const { return branding_; }
+  const StartPage& Start() const { return start_; }
+  const AboutPage& About() const { return about_; }
+  const ObjectDetailsPage& Details() const { return details_; }
+  const ResultsPage& Results() const { return results_; }
   ScanPage& Scan() { return scan_; }
   IgnorePage& Ignore() { return ignore_; }
   QuarantinePage* Quarantine() { return quarantine_.get(); }

@@ -53,14 +53,20 @@ FoundRow RowColumns(const Resources& resources, const scan::FoundItem& item) {
                   item.text, item.entry->danger};
 }
 
+FoundRow ListColumns(const Resources& resources, const scan::FoundItem& item,
+                     bool labelChangedValues) {
+  FoundRow row = RowColumns(resources, item);
+  if (!labelChangedValues && item.kind == scan::FoundItemKind::ChangedRegistryValue)
+    row.kindLabel.clear();
+  return row;
+}
+
 std::vector<std::string> RowLines(const Resources& resources,
                                   const std::vector<removal::ResultRow>& rows,
                                   bool labelChangedValues) {
   std::vector<std::string> lines;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    FoundRow row = RowColumns(resources, rows[i].item);
-    if (!labelChangedValues && rows[i].item.kind == scan::FoundItemKind::ChangedRegistryValue)
-      row.kindLabel.clear();
+    const FoundRow row = ListColumns(resources, rows[i].item, labelChangedValues);
     lines.push_back(std::to_string(i) + " " + Mark(rows[i].ticked) + row.entryName + "\t" +
                     row.kindLabel + "\t" + row.category + "\t" + row.text + "\t" + row.danger);
   }

@@ -155,6 +155,9 @@ class IgnorePage {
   std::vector<removal::ResultRow> rows_;
 };
 
+// The columns of a row in a list; the ignore page labels no changed value.
+FoundRow ListColumns(const Resources& resources, const scan::FoundItem& item,
+                     bool labelChangedValues);
 // A list's rows as "index [x] columns" lines; the ignore page labels no changed value.
 std::vector<std::string> RowLines(const Resources& resources,
                                   const std::vector<removal::ResultRow>& rows,

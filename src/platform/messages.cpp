@@ -431,6 +431,23 @@ void Messages::PumpMessages() {
   }
 }
 
+int Messages::QueueWakeDescriptor() {
+  return QueueOfThisThread()->event;
+}
+
+int Messages::MillisecondsToNextTimer() {
+  auto queue = QueueOfThisThread();
+  std::lock_guard guard(queue->lock);
+  const auto now = Clock::now();
+  long long next = -1;
+  for (const auto& timer : queue->timers) {
+    const long long left = std::max<long long>(
+        0, std::chrono::ceil<std::chrono::milliseconds>(timer.due - now).count());
+    if (next < 0 || left < next) next = left;
+  }
+  return static_cast<int>(std::min<long long>(next, INT32_MAX));
+}
+
 std::uintptr_t Messages::SetTimer(HWND handle, std::uintptr_t id, UINT elapse, void*) {
   std::shared_ptr<ThreadQueue> queue = QueueOfThisThread();
   if (handle) {

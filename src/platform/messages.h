@@ -62,6 +62,12 @@ class Messages {
   void PostQuitMessage(int exitCode);
   // Handles every message waiting now, without blocking.
   void PumpMessages();
+  // For another event loop on the calling thread: a descriptor that becomes readable when a
+  // message is posted or sent to the thread's queue or a timer is set (PeekMessage clears
+  // it), and the milliseconds until the queue's next timer is due (0 when one is due now,
+  // -1 when there is none).
+  int QueueWakeDescriptor();
+  int MillisecondsToNextTimer();
 
   // Posts WM_TIMER with the id every period milliseconds to the window's thread.
   std::uintptr_t SetTimer(HWND window, std::uintptr_t id, UINT elapse, void* callback);

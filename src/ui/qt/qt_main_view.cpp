@@ -1,0 +1,92 @@
+#include "ui/qt/qt_main_view.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/application.h"
+#include "ui/qt/gui_thread.h"
+#include "ui/qt/qt_event_loop.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/window_frame.h"
+
+namespace ui::qt {
+
+QtMainView::QtMainView(platform::Machine& machine) : machine_(machine), prompt_(machine) {}
+
+QtMainView::~QtMainView() = default;
+
+void QtMainView::Attach(app::MainWindow* window) {
+  if (!window) {
+    prompt_.SetParent(nullptr);
+    if (frame_) {
+      frame_->AllowClose();
+      frame_->close();
+    }
+    frame_.reset();
+    return;
+  }
+  frame_ = std::make_unique<WindowFrame>(*window, [this](platform::HWND control) {
+    // Moving onto another control is the mouse-move message the hints are made from.
+    if (preTranslate_) preTranslate_(platform::MSG{control, app::WM_MOUSEMOVE, 0, 0, 0});
+  });
+  prompt_.SetParent(frame_.get());
+  frame_->show();
+  if (opened_) opened_(*frame_);
+}
+
+void QtMainView::RunMessageLoop(platform::Messages& messages,
+                                const std::function<void(const platform::MSG&)>& preTranslate) {
+  preTranslate_ = preTranslate;
+  RunJoinedLoop(messages, preTranslate);
+  preTranslate_ = nullptr;
+}
+
+// The controller calls these on the user-interface thread, Qt's thread; the scan and removal
+// workers may show a status text, which is handed over.
+void QtMainView::ShowPage(const app::PageShown& page) {
+  if (frame_) frame_->ShowPage(page);
+}
+
+void QtMainView::AddRow(const app::FoundRow& row) {
+  if (frame_) frame_->ScanPageView().AppendRow(row);
+}
+
+void QtMainView::ShowScanProgress(const app::ScanProgressView& progress) {
+  if (frame_) frame_->ScanPageView().ShowProgress(progress);
+}
+
+void QtMainView::ShowScanEnd(const std::string& status, const std::string& button) {
+  if (!frame_) return;
+  frame_->ScanPageView().ShowEnd(status, button);
+  frame_->UpdateNavigation();
+}
+
+void QtMainView::ShowStatus(const std::string& text) {
+  RunOnGuiThread([this, text = ToQt(machine_.Code(), text)] {
+    if (frame_) frame_->ShowStatus(text);
+  });
+}
+
+void QtMainView::Activate() {
+  if (!frame_) return;
+  frame_->showNormal();
+  frame_->raise();
+  frame_->activateWindow();
+}
+
+void QtMainView::PlaceWindow(int x, int y, int widthPercent, int heightPercent) {
+  if (!frame_) return;
+  const QScreen* screen = frame_->screen() ? frame_->screen() : QGuiApplication::primaryScreen();
+  const QSize available = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+  // The share of the screen, but never smaller than what the pages need.
+  const QSize size(std::max(frame_->minimumWidth(), available.width() * widthPercent / 100),
+                   std::max(frame_->minimumHeight(), available.height() * heightPercent / 100));
+  frame_->setGeometry(x, y, size.width(), size.height());
+}
+
+std::pair<int, int> QtMainView::ClientSize() const {
+  if (!frame_) return {0, 0};
+  return {frame_->width(), frame_->height()};
+}
+
+}  // namespace ui::qt

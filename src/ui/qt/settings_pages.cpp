@@ -1,0 +1,161 @@
+// The pages of settings: the options and the scan settings. Every box sends its command
+// when clicked; the model writes the setting and the page shows the model again.
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "ui/qt/pages.h"
+#include "ui/qt/qt_text.h"
+
+namespace ui::qt {
+namespace {
+
+namespace command = app::command;
+
+constexpr unsigned kApplyText = 198, kUpdateText = 199, kFoldersText = 213;
+constexpr unsigned kFirstOptionText = 200, kFirstScanModeText = 207, kStartPageText = 210,
+                   kSearchPageText = 211;
+constexpr unsigned kFirstScanSettingText = 218, kFoldersHeading = 226;
+constexpr unsigned kOptionsHeading = 145, kScanHeading = 114;
+
+// The options' boxes in the order of the page model's boxes.
+constexpr std::uintptr_t kOptionCommands[] = {command::kWindowsStartUp,
+                                              command::kMoveDeleted,
+                                              command::kAutoProgramUpdate,
+                                              command::kAutoDatabaseUpdate,
+                                              command::kAutomaticRemoval,
+                                              command::kExitWhenFinished,
+                                              command::kCorvane};
+constexpr std::uintptr_t kScanModeCommands[] = {command::kScanModeStartOnly, command::kScanModeScan,
+                                                command::kScanModeScanAlso};
+
+class OptionsPage : public PageWidget {
+ public:
+  explicit OptionsPage(PageContext& context) : PageWidget(context) {
+    setObjectName("optionsPage");
+    auto* layout = new QVBoxLayout(this);
+    auto* group = new QGroupBox(context.Text(kOptionsHeading));
+    auto* grid = new QGridLayout(group);
+    for (std::size_t box = 0; box < std::size(kOptionCommands); ++box) {
+      boxes_[box] = new QCheckBox(context.Text(kFirstOptionText + box));
+      boxes_[box]->setObjectName(QString("option%1").arg(box));
+      connect(boxes_[box], &QCheckBox::clicked, this,
+              [this, box] { context_.Command(kOptionCommands[box]); });
+      grid->addWidget(boxes_[box], static_cast<int>(box) / 2, static_cast<int>(box) % 2);
+    }
+    layout->addWidget(group);
+    auto* modes = new QGroupBox;
+    auto* modeLayout = new QVBoxLayout(modes);
+    for (int mode = 0; mode < 3; ++mode) {
+      modes_[mode] = new QRadioButton(context.Text(kFirstScanModeText + mode));
+      modes_[mode]->setObjectName(QString("scanMode%1").arg(mode + 1));
+      modes_[mode]->setAutoExclusive(false);  // the model decides which one is on
+      connect(modes_[mode], &QRadioButton::clicked, this,
+              [this, mode] { context_.Command(kScanModeCommands[mode]); });
+      modeLayout->addWidget(modes_[mode]);
+    }
+    layout->addWidget(modes);
+    auto* pages = new QFormLayout;
+    homepage_ = new QLineEdit;
+    homepage_->setObjectName("homepage");
+    searchpage_ = new QLineEdit;
+    searchpage_->setObjectName("searchpage");
+    pages->addRow(context.Text(kStartPageText), homepage_);
+    pages->addRow(context.Text(kSearchPageText), searchpage_);
+    layout->addLayout(pages);
+    // The edits are the model's texts: apply writes what they hold.
+    connect(homepage_, &QLineEdit::textEdited, this, [this](const QString& text) {
+      if (auto* options = context_.Window().Options())
+        options->homepage = FromQt(context_.Code(), text);
+    });
+    connect(searchpage_, &QLineEdit::textEdited, this, [this](const QString& text) {
+      if (auto* options = context_.Window().Options())
+        options->searchpage = FromQt(context_.Code(), text);
+    });
+    layout->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(CommandButton(context, kUpdateText, command::kOptionsUpdate, "update"));
+    buttons->addStretch();
+    buttons->addWidget(CommandButton(context, kApplyText, command::kOptionsApply, "apply"));
+    layout->addLayout(buttons);
+  }
+
+  void Update(const app::PageShown&) override {
+    const app::OptionsPage* options = context_.Window().Options();
+    if (!options) return;
+    for (std::size_t box = 0; box < std::size(boxes_); ++box)
+      boxes_[box]->setChecked(options->Checked(box));
+    for (int mode = 0; mode < 3; ++mode) {
+      modes_[mode]->setChecked(options->ScanMode() == mode + 1);
+      modes_[mode]->setEnabled(options->ChoicesEnabled());
+    }
+    homepage_->setText(context_.ToQt(options->homepage));
+    searchpage_->setText(context_.ToQt(options->searchpage));
+  }
+
+ private:
+  QCheckBox* boxes_[std::size(kOptionCommands)];
+  QRadioButton* modes_[3];
+  QLineEdit* homepage_;
+  QLineEdit* searchpage_;
+};
+
+class ScanSettingsPage : public PageWidget {
+ public:
+  explicit ScanSettingsPage(PageContext& context) : PageWidget(context) {
+    setObjectName("scanSettingsPage");
+    auto* layout = new QVBoxLayout(this);
+    auto* group = new QGroupBox(context.Text(kScanHeading));
+    auto* grid = new QGridLayout(group);
+    for (std::size_t box = 0; box < std::size(boxes_); ++box) {
+      boxes_[box] = new QCheckBox(context.Text(kFirstScanSettingText + box));
+      boxes_[box]->setObjectName(QString("scanSetting%1").arg(box));
+      connect(boxes_[box], &QCheckBox::clicked, this,
+              [this, box] { context_.Command(command::kScanSettingsFirstBox + box); });
+      grid->addWidget(boxes_[box], static_cast<int>(box) / 2, static_cast<int>(box) % 2);
+    }
+    layout->addWidget(group);
+    auto* folders = new QHBoxLayout;
+    folders->addWidget(new QLabel(context.Text(kFoldersHeading)));
+    folders_ = new QLabel;
+    folders_->setObjectName("folders");
+    folders_->setWordWrap(true);
+    folders_->setTextFormat(Qt::PlainText);
+    folders->addWidget(folders_, 1);
+    folders->addWidget(
+        CommandButton(context, kFoldersText, command::kScanFolders, "chooseFolders"));
+    layout->addLayout(folders);
+    layout->addStretch();
+  }
+
+  void Update(const app::PageShown&) override {
+    const app::ScanSettingsPage* settings = context_.Window().ScanSettings();
+    if (!settings) return;
+    for (std::size_t box = 0; box < std::size(boxes_); ++box)
+      boxes_[box]->setChecked(settings->Checked(box));
+    QStringList folders;
+    for (const std::string& folder : settings->Folders()) folders << context_.ToQt(folder);
+    folders_->setText(folders.join("; "));
+  }
+
+ private:
+  QCheckBox* boxes_[8];
+  QLabel* folders_;
+};
+
+}  // namespace
+
+PageWidget* MakeOptionsPage(PageContext& context) {
+  return new OptionsPage(context);
+}
+
+PageWidget* MakeScanSettingsPage(PageContext& context) {
+  return new ScanSettingsPage(context);
+}
+
+}  // namespace ui::qt
