@@ -73,9 +73,9 @@ std::vector<std::string> ProgramInstance::ReadUntilContaining(const std::string&
   return {};
 }
 
-void InstallSlowDefinitions(TempImage& image, const std::string& folder) {
+void InstallSlowDefinitions(TempImage& image, const std::string& folder, int keys) {
   std::string definitions = "<NA VERSION=\"1\" DATE=\"d\"><SW NAME=\"Slow\"><REGKEYS>";
-  for (int i = 0; i < 20000; ++i)
+  for (int i = 0; i < keys; ++i)
     definitions += "<REGKEY NAME=\"Software\\Slow\\Key" + std::to_string(i) + "\"/>";
   image.WriteFile(folder + "\\database.db",
                   definitions::PackDatabaseText(definitions + "</REGKEYS></SW></NA>"));

@@ -39,9 +39,10 @@ class ProgramInstance {
 std::string RunProgram(TempImage& image, const std::string& commandLine,
                        const std::string& folder = kInstalledFolder);
 
-// Replaces the installed definitions by one entry with many registry keys, so that a scan
-// takes a while.
-void InstallSlowDefinitions(TempImage& image, const std::string& folder = kInstalledFolder);
+// Replaces the installed definitions by one entry with many registry keys ("Software\Slow\Key"
+// and a number from 0), so that a scan takes a while.
+void InstallSlowDefinitions(TempImage& image, const std::string& folder = kInstalledFolder,
+                            int keys = 20000);
 
 // Sends a message to the window with that title through vexmachine, with "WPARAM LPARAM"
 // when given; its answer, or empty.

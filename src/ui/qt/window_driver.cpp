@@ -1,11 +1,13 @@
 #include "ui/qt/window_driver.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -33,7 +35,12 @@ bool WaitUntil(const std::function<bool()>& condition, int limitMs) {
 }
 
 void Click(QWidget* widget) {
-  if (widget) QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+  if (!widget) return;
+  // A check box or a choice takes clicks on its box and its text only, not on the rest of
+  // its row: a person clicks the box.
+  const bool box = qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget);
+  const QPoint at = box ? QPoint(8, widget->height() / 2) : widget->rect().center();
+  QTest::mouseClick(widget, Qt::LeftButton, {}, at);
 }
 
 void Hover(QWidget* widget) {
