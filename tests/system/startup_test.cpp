@@ -207,6 +207,25 @@ TEST(InstallTest, InstalledProgramRunsFromItsFolderAndClosesOnRequest) {
   EXPECT_EQ(run.Report(), "no report");
 }
 
+// With a display the program opens its Qt window instead of the console view; the window
+// takes messages from other processes and ends on WM_CLOSE.
+TEST(InstallTest, WithADisplayTheProgramOpensItsWindowAndClosesOnRequest) {
+  TempImage image("xp");
+  ASSERT_TRUE(InstallProgram(image));
+  testing_support::HelperProcess run({"/usr/bin/env", "VEXMARL_VIEW=", "QT_QPA_PLATFORM=offscreen",
+                                      VEXMACHINE_PROGRAM, "run", image.Root(),
+                                      "C:\\Program Files\\Vexmarl\\Vexmarl.exe"});
+  std::string answer;
+  for (int i = 0; i < 200 && answer.empty(); ++i) {
+    answer = SendToWindow(image, "Vexmarl", 0);  // WM_NULL, once the window is there
+    if (answer.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_EQ(answer, "0\n");
+  EXPECT_EQ(SendToWindow(image, "Vexmarl", 1224), "0\n");  // the quarantine page
+  EXPECT_EQ(SendToWindow(image, "Vexmarl", 16), "0\n");
+  EXPECT_EQ(run.Report(), "no report");  // it ended, and printed nothing on the console
+}
+
 TEST(InstallTest, StoresFirstScanDefaultsAndKeepsTheUsersChoicesOnReinstall) {
   TempImage image("xp");
   ASSERT_TRUE(InstallProgram(image));
