@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
@@ -349,6 +352,39 @@ TEST_F(QtWindowTest, TheNoticeAndTheOptionsWriteWhatIsClicked) {
     Click(registryBox);
     EXPECT_EQ(Setting(setting::kCustScanRegistry), was ? 0u : 1u);
     EXPECT_EQ(registryBox->isChecked(), !was);
+  });
+}
+
+TEST_F(QtWindowTest, TheFolderChooserStoresWhatIsConfirmedOnly) {
+  // The installed folder to scan is C:\; the chooser opens with it, in a dialog of the window.
+  Run([&](WindowFrame&, app::MainWindow&) {
+    Click(Get("navScanSettings"));
+    ASSERT_TRUE(Reach(Page::ScanSettings));
+    EXPECT_EQ(Get<QLabel>("folders")->text(), "C:\\");
+    auto choose = [&](bool confirm) {
+      QTimer::singleShot(0, [&, confirm] {
+        ASSERT_TRUE(WaitUntil([] { return qobject_cast<QDialog*>(driving::OpenModal()); }));
+        QWidget* dialog = driving::OpenModal();
+        EXPECT_EQ(dialog->windowTitle(), Text(112));
+        auto* folders = dialog->findChild<QListWidget*>("folders");
+        ASSERT_EQ(folders->count(), 1);
+        EXPECT_EQ(folders->item(0)->text(), "C:\\");
+        folders->item(0)->setSelected(true);
+        Click(dialog->findChild<QPushButton*>("remove"));
+        EXPECT_EQ(folders->count(), 0);
+        if (confirm)
+          static_cast<QDialog*>(dialog)->accept();
+        else
+          static_cast<QDialog*>(dialog)->reject();
+      });
+      Click(Get("chooseFolders"));
+    };
+    choose(false);
+    EXPECT_EQ(Setting(setting::kCustScanDrivesNum), 1u);
+    EXPECT_EQ(Get<QLabel>("folders")->text(), "C:\\");
+    choose(true);
+    EXPECT_EQ(Setting(setting::kCustScanDrivesNum), 0u);
+    EXPECT_EQ(Get<QLabel>("folders")->text(), "");
   });
 }
 

@@ -28,7 +28,7 @@ QPixmap BrandPixmap(const app::BrandingSettings& branding, platform::Files& file
 
 QString BrandStyleSheet(const app::BrandingSettings& branding, platform::Files& files) {
   auto colour = [&](BrandColour which) { return ColourOf(branding, which).name(); };
-  // A button image only where the brand has one that can be read.
+  // An image only where the brand has one that can be read.
   auto image = [&](BrandImage which) {
     const QString path = HostPath(branding, files, which);
     return !path.isEmpty() && !QPixmap(path).isNull()
@@ -36,7 +36,8 @@ QString BrandStyleSheet(const app::BrandingSettings& branding, platform::Files& 
                : QString();
   };
   QString sheet;
-  sheet += "#frame { background: " + colour(BrandColour::LightGray) + "; }";
+  sheet += "#frame { background: " + colour(BrandColour::LightGray) + "; " +
+           image(BrandImage::Back) + " }";
   sheet += "#header { background: " + colour(BrandColour::Header) + "; }";
   sheet += "#header QLabel { color: " + colour(BrandColour::White) + "; }";
   sheet += "#pageHeader { color: " + colour(BrandColour::Orange2) +
@@ -76,7 +77,6 @@ QString BrandStyleSheet(const app::BrandingSettings& branding, platform::Files& 
            " border-right: 1px solid " +
            colour(BrandColour::FrameGray) + "; }";
   sheet += "#pages QTextBrowser { border: none; background: " + colour(BrandColour::White) + "; }";
-  sheet += "#danger { color: " + colour(BrandColour::SolidRed) + "; font-weight: bold; }";
   sheet += "#counter { color: " + colour(BrandColour::Orange) + "; font-weight: bold; }";
   sheet += "#status { color: " + colour(BrandColour::Black) + "; }";
   return sheet;

@@ -13,13 +13,14 @@ inline bool OnGuiThread() {
          QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
-// Runs work on Qt's thread: at once when called there, else queued for it.
+// Runs work on Qt's thread: at once when called there, else queued for it, and dropped when
+// the context object is gone by then.
 template <typename Work>
-void RunOnGuiThread(Work work) {
+void RunOnGuiThread(QObject* context, Work work) {
   if (OnGuiThread()) {
     work();
   } else {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);
   }
 }
 

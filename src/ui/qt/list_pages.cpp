@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include "ui/qt/brand_style.h"
 #include "ui/qt/pages.h"
 #include "ui/qt/row_list.h"
 
@@ -55,6 +56,7 @@ RowList* FoundItemsList(PageContext& context, const char* name) {
     if (widths[column]) header->resizeSection(column, widths[column]);
   header->setSectionResizeMode(3, QHeaderView::Stretch);
   list->setTextElideMode(Qt::ElideMiddle);  // a path keeps its start and its file name
+  list->Emphasise(4, ColourOf(context.Window().Branding(), app::BrandColour::SolidRed));
   return list;
 }
 

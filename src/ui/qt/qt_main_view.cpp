@@ -18,6 +18,7 @@ QtMainView::~QtMainView() = default;
 void QtMainView::Attach(app::MainWindow* window) {
   if (!window) {
     prompt_.SetParent(nullptr);
+    prompt_.SetTexts(nullptr);
     if (frame_) {
       frame_->AllowClose();
       frame_->close();
@@ -30,6 +31,7 @@ void QtMainView::Attach(app::MainWindow* window) {
     if (preTranslate_) preTranslate_(platform::MSG{control, app::WM_MOUSEMOVE, 0, 0, 0});
   });
   prompt_.SetParent(frame_.get());
+  prompt_.SetTexts(&window->Texts());
   frame_->show();
   if (opened_) opened_(*frame_);
 }
@@ -62,7 +64,7 @@ void QtMainView::ShowScanEnd(const std::string& status, const std::string& butto
 }
 
 void QtMainView::ShowStatus(const std::string& text) {
-  RunOnGuiThread([this, text = ToQt(machine_.Code(), text)] {
+  RunOnGuiThread(&alive_, [this, text = ToQt(machine_.Code(), text)] {
     if (frame_) frame_->ShowStatus(text);
   });
 }

@@ -3,6 +3,7 @@
 // message queue on the user-interface thread. A QApplication must exist.
 #pragma once
 
+#include <QObject>
 #include <functional>
 #include <memory>
 
@@ -39,6 +40,7 @@ class QtMainView : public app::MainView {
 
  private:
   platform::Machine& machine_;
+  QObject alive_;  // work handed over from other threads ends with the view
   QtPrompt prompt_;
   std::unique_ptr<WindowFrame> frame_;
   std::function<void(const platform::MSG&)> preTranslate_;

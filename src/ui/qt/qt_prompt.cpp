@@ -19,6 +19,8 @@ namespace {
 
 using platform::UINT;
 
+constexpr unsigned kAddText = 244, kRemoveText = 173;
+
 QMessageBox::StandardButtons ButtonsOf(UINT type) {
   switch (type & 0x0F) {
     case platform::MB_OKCANCEL:
@@ -91,6 +93,11 @@ int QtPrompt::MessageBoxA(platform::HWND, platform::LPCSTR text, platform::LPCST
   });
 }
 
+QString QtPrompt::Text(unsigned id, const char* fallback) const {
+  const std::string text = texts_ ? texts_->String(id) : std::string();
+  return text.empty() ? QString(fallback) : ToQt(machine_.Code(), text);
+}
+
 std::optional<std::string> QtPrompt::WindowsPath(const QString& hostPath) const {
   if (hostPath.isEmpty()) return std::nullopt;
   return machine_.files().WindowsPathOf(hostPath.toStdString());
@@ -143,8 +150,10 @@ std::optional<std::vector<std::string>> QtPrompt::ChooseFolders(
     for (const std::string& folder : current) list->addItem(ToQt(code, folder));
     layout->addWidget(list);
     auto* row = new QHBoxLayout;
-    auto* add = new QPushButton(QObject::tr("Add..."));
-    auto* remove = new QPushButton(QObject::tr("Remove"));
+    auto* add = new QPushButton(Text(kAddText, "Add..."));
+    add->setObjectName("add");
+    auto* remove = new QPushButton(Text(kRemoveText, "Remove"));
+    remove->setObjectName("remove");
     row->addWidget(add);
     row->addWidget(remove);
     row->addStretch();

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "app/resources.h"
 #include "platform/machine.h"
 #include "platform/prompt.h"
 
@@ -17,6 +18,8 @@ class QtPrompt : public platform::Prompt {
 
   // The window the dialogs belong to (none: they stand alone).
   void SetParent(QWidget* parent) { parent_ = parent; }
+  // The program's texts for the dialogs' own buttons (none: built-in ones).
+  void SetTexts(const app::Resources* texts) { texts_ = texts; }
 
   int MessageBoxA(platform::HWND owner, platform::LPCSTR text, platform::LPCSTR caption,
                   platform::UINT type) override;
@@ -33,8 +36,11 @@ class QtPrompt : public platform::Prompt {
   QString HostFolder(const std::string& windowsFolder) const;
   std::optional<std::string> AskFolder(QWidget* parent, const std::string& title);
 
+  QString Text(unsigned id, const char* fallback) const;
+
   platform::Machine& machine_;
   QPointer<QWidget> parent_;
+  const app::Resources* texts_ = nullptr;
 };
 
 }  // namespace ui::qt

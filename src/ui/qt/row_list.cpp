@@ -21,11 +21,12 @@ RowList::RowList(const QStringList& headings, std::function<void(int row)> toggl
   });
 }
 
-void RowList::Fill(QTreeWidgetItem* item, const ListRow& row) {
+void RowList::Fill(QTreeWidgetItem* item, const ListRow& row) const {
   for (int column = 0; column < row.columns.size(); ++column) {
     item->setText(column, row.columns[column]);
     item->setToolTip(column, row.columns[column]);
   }
+  if (emphasised_ >= 0) item->setForeground(emphasised_, emphasis_);
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
   item->setCheckState(0, row.ticked ? Qt::Checked : Qt::Unchecked);
 }

@@ -3,6 +3,7 @@
 // shows it again.
 #pragma once
 
+#include <QColor>
 #include <QStringList>
 #include <QTreeWidget>
 #include <functional>
@@ -26,11 +27,18 @@ class RowList : public QTreeWidget {
   void AppendRow(const ListRow& row);
   // The row under a point of the viewport; -1 when there is none.
   int RowAt(const QPoint& point) const;
+  // Draws one column's texts in a colour of their own.
+  void Emphasise(int column, const QColor& colour) {
+    emphasised_ = column;
+    emphasis_ = colour;
+  }
 
  private:
-  static void Fill(QTreeWidgetItem* item, const ListRow& row);
+  void Fill(QTreeWidgetItem* item, const ListRow& row) const;
 
   std::function<void(int)> toggled_;
+  int emphasised_ = -1;
+  QColor emphasis_;
   bool filling_ = false;
 };
 
