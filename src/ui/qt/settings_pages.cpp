@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "ui/qt/pages.h"
 #include "ui/qt/qt_text.h"
@@ -34,21 +35,33 @@ constexpr std::uintptr_t kOptionCommands[] = {command::kWindowsStartUp,
 constexpr std::uintptr_t kScanModeCommands[] = {command::kScanModeStartOnly, command::kScanModeScan,
                                                 command::kScanModeScanAlso};
 
+// A group of check boxes in two columns, captioned by consecutive texts from firstText; box i
+// is named namePrefix + i and sends the command commandOf(i) when clicked.
+template <std::size_t Count>
+QGroupBox* CheckBoxGrid(PageContext& context, unsigned heading, unsigned firstText,
+                        const char* namePrefix,
+                        const std::function<std::uintptr_t(std::size_t)>& commandOf,
+                        QCheckBox* (&boxes)[Count]) {
+  auto* group = new QGroupBox(context.Text(heading));
+  auto* grid = new QGridLayout(group);
+  for (std::size_t box = 0; box < Count; ++box) {
+    boxes[box] = new QCheckBox(context.Text(firstText + box));
+    boxes[box]->setObjectName(QString("%1%2").arg(namePrefix).arg(box));
+    QObject::connect(boxes[box], &QCheckBox::clicked, group,
+                     [&context, command = commandOf(box)] { context.Command(command); });
+    grid->addWidget(boxes[box], static_cast<int>(box) / 2, static_cast<int>(box) % 2);
+  }
+  return group;
+}
+
 class OptionsPage : public PageWidget {
  public:
   explicit OptionsPage(PageContext& context) : PageWidget(context) {
     setObjectName("optionsPage");
     auto* layout = new QVBoxLayout(this);
-    auto* group = new QGroupBox(context.Text(kOptionsHeading));
-    auto* grid = new QGridLayout(group);
-    for (std::size_t box = 0; box < std::size(kOptionCommands); ++box) {
-      boxes_[box] = new QCheckBox(context.Text(kFirstOptionText + box));
-      boxes_[box]->setObjectName(QString("option%1").arg(box));
-      connect(boxes_[box], &QCheckBox::clicked, this,
-              [this, box] { context_.Command(kOptionCommands[box]); });
-      grid->addWidget(boxes_[box], static_cast<int>(box) / 2, static_cast<int>(box) % 2);
-    }
-    layout->addWidget(group);
+    layout->addWidget(CheckBoxGrid(
+        context, kOptionsHeading, kFirstOptionText, "option",
+        [](std::size_t box) { return kOptionCommands[box]; }, boxes_));
     auto* modes = new QGroupBox;
     auto* modeLayout = new QVBoxLayout(modes);
     for (int mode = 0; mode < 3; ++mode) {
@@ -110,16 +123,9 @@ class ScanSettingsPage : public PageWidget {
   explicit ScanSettingsPage(PageContext& context) : PageWidget(context) {
     setObjectName("scanSettingsPage");
     auto* layout = new QVBoxLayout(this);
-    auto* group = new QGroupBox(context.Text(kScanHeading));
-    auto* grid = new QGridLayout(group);
-    for (std::size_t box = 0; box < std::size(boxes_); ++box) {
-      boxes_[box] = new QCheckBox(context.Text(kFirstScanSettingText + box));
-      boxes_[box]->setObjectName(QString("scanSetting%1").arg(box));
-      connect(boxes_[box], &QCheckBox::clicked, this,
-              [this, box] { context_.Command(command::kScanSettingsFirstBox + box); });
-      grid->addWidget(boxes_[box], static_cast<int>(box) / 2, static_cast<int>(box) % 2);
-    }
-    layout->addWidget(group);
+    layout->addWidget(CheckBoxGrid(
+        context, kScanHeading, kFirstScanSettingText, "scanSetting",
+        [](std::size_t box) { return command::kScanSettingsFirstBox + box; }, boxes_));
     auto* folders = new QHBoxLayout;
     folders->addWidget(new QLabel(context.Text(kFoldersHeading)));
     folders_ = new QLabel;
