@@ -53,9 +53,9 @@ bool IsHostProgram(const std::string& hostPath) {
 // Host variables a started program still needs: the host's loader, sanitizers and time zone,
 // and the desktop the image's windows show on (its display, Qt's settings, the choice of view).
 bool PassedThrough(const std::string& entry) {
-  for (const char* prefix : {"LD_", "ASAN_", "UBSAN_", "LSAN_", "TZ=", "DISPLAY=",
-                             "WAYLAND_DISPLAY=", "XAUTHORITY=", "XDG_RUNTIME_DIR=", "QT_",
-                             "VEXMARL_VIEW="}) {
+  for (const char* prefix :
+       {"LD_", "ASAN_", "UBSAN_", "LSAN_", "TZ=", "DISPLAY=", "WAYLAND_DISPLAY=", "XAUTHORITY=",
+        "XDG_RUNTIME_DIR=", "QT_", "VEXMARL_VIEW="}) {
     if (entry.rfind(prefix, 0) == 0) return true;
   }
   return false;
