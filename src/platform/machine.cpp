@@ -14,7 +14,8 @@ Machine::Machine(MachineImage image, std::unique_ptr<Registry> registry)
           [this](const std::string& name) { return system_->EnvironmentVariable(name); })),
       processes_(std::make_unique<Processes>(*files_)),
       shell_(std::make_unique<Shell>(*files_, *system_, *registry_, *processes_)),
-      messages_(std::make_unique<Messages>(image_)) {
+      messages_(std::make_unique<Messages>(image_)),
+      internet_(std::make_unique<Internet>(*registry_)) {
   system_->SetShortPathForm([this](const std::string& path) -> std::optional<std::string> {
     char buffer[MAX_PATH];
     const DWORD length = files_->GetShortPathNameA(path.c_str(), buffer, sizeof buffer);

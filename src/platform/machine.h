@@ -7,6 +7,7 @@
 
 #include "platform/code_page.h"
 #include "platform/files.h"
+#include "platform/internet.h"
 #include "platform/machine_image.h"
 #include "platform/messages.h"
 #include "platform/processes.h"
@@ -32,6 +33,7 @@ class Machine {
   Processes& processes() { return *processes_; }
   Shell& shell() { return *shell_; }
   Messages& messages() { return *messages_; }
+  Internet& internet() { return *internet_; }
 
  private:
   Machine(MachineImage image, std::unique_ptr<Registry> registry);
@@ -44,6 +46,7 @@ class Machine {
   std::unique_ptr<Processes> processes_;
   std::unique_ptr<Shell> shell_;
   std::unique_ptr<Messages> messages_;
+  std::unique_ptr<Internet> internet_;
 };
 
 }  // namespace platform
