@@ -10,11 +10,15 @@ namespace {
 
 using DigestContext = std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)>;
 
-DigestContext NewMd5() {
+DigestContext NewDigest(const EVP_MD* kind) {
   DigestContext context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
-  if (context && EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1) context.reset();
+  if (context && EVP_DigestInit_ex(context.get(), kind, nullptr) != 1) context.reset();
   return context;
 }
+
+std::string DigestOfText(const EVP_MD* kind, std::string_view text);
+std::optional<std::string> DigestOfFile(const EVP_MD* kind, platform::Files& files,
+                                        const std::string& path);
 
 std::string Finish(EVP_MD_CTX* context) {
   unsigned char digest[EVP_MAX_MD_SIZE];
@@ -32,18 +36,37 @@ std::string Finish(EVP_MD_CTX* context) {
 }  // namespace
 
 std::string Md5OfText(std::string_view text) {
-  DigestContext context = NewMd5();
+  return DigestOfText(EVP_md5(), text);
+}
+
+std::optional<std::string> Md5OfFile(platform::Files& files, const std::string& path) {
+  return DigestOfFile(EVP_md5(), files, path);
+}
+
+std::string Sha256OfText(std::string_view text) {
+  return DigestOfText(EVP_sha256(), text);
+}
+
+std::optional<std::string> Sha256OfFile(platform::Files& files, const std::string& path) {
+  return DigestOfFile(EVP_sha256(), files, path);
+}
+
+namespace {
+
+std::string DigestOfText(const EVP_MD* kind, std::string_view text) {
+  DigestContext context = NewDigest(kind);
   if (!context) return {};
   EVP_DigestUpdate(context.get(), text.data(), text.size());
   return Finish(context.get());
 }
 
-std::optional<std::string> Md5OfFile(platform::Files& files, const std::string& path) {
+std::optional<std::string> DigestOfFile(const EVP_MD* kind, platform::Files& files,
+                                        const std::string& path) {
   using namespace platform;
   HANDLE file = files.CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  DigestContext context = NewMd5();
+  DigestContext context = NewDigest(kind);
   char block[1024];
   DWORD count = 0;
   bool ok = context != nullptr;
@@ -54,4 +77,5 @@ std::optional<std::string> Md5OfFile(platform::Files& files, const std::string& 
   return Finish(context.get());
 }
 
+}  // namespace
 }  // namespace foundation
