@@ -1,0 +1,91 @@
+/* The update library Corvane.dll: its records and exports, with C linkage. A caller sets up
+   one check (CvSetup), initialises a status record per channel (CvInitialize), queries the
+   update server, downloads what it offers and hands the files to the installer
+   (CvRunCorvane), which a DLL runner starts in a process of its own (InstallUpdates). */
+#ifndef CORVANE_H
+#define CORVANE_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define CV_EXPORT __attribute__((visibility("default")))
+
+typedef void* CvWindow; /* a window handle of the machine layer */
+typedef void* CvHandle; /* a handle of the machine layer */
+
+/* The window message posted to the notify window: status code, UpdateStatus address. */
+#define UpdateStatusMessage 1290
+
+/* Status codes: the first parameter of UpdateStatusMessage and the query's result. */
+enum {
+  UpdateError = 1,
+  UpdateAvailable = 2,
+  UpdateNone = 3,
+  UpdateDownloaded = 4,
+  UpdateDownloadFailed = 5,
+  UpdateReplyShort = 6,
+  UpdateReplyMismatch = 7,
+  UpdateProxyFailure = 8
+};
+
+/* One update check's configuration; copied whole, its texts are not. */
+typedef struct UpdateSetup {
+  uint32_t recordSize;
+  const char* productCode;
+  const char* settingsKey; /* below HKEY_LOCAL_MACHINE: the once-a-day gate's key */
+  const char* queryUrl;
+  const char* progressCaption;
+  int32_t reserved;
+  double currentVersion;
+} UpdateSetup;
+
+/* The state of one channel. abortRequested is set by CvAbort and read by the worker. */
+typedef struct UpdateStatus {
+  CvWindow notifyWindow;
+  int32_t connectTimeout; /* seconds */
+  int32_t showProgress;
+  double currentVersion;
+  int32_t result;
+  CvHandle workerThread;
+  double serverVersion;
+  int32_t detail;
+  int32_t abortRequested;
+} UpdateStatus;
+
+/* One file the server offers, as the library keeps it. */
+typedef struct UpdateEntry {
+  const char* fileName;
+  const char* secondColumn;
+  int32_t size;
+  const char* downloadUrl;
+  int32_t archive;
+  int32_t run;
+  const char* localCopy;
+} UpdateEntry;
+
+CV_EXPORT void CvSetup(const UpdateSetup* setup);
+CV_EXPORT int32_t CvInitialize(UpdateStatus* status);
+CV_EXPORT void CvCleanup(UpdateStatus* status);
+CV_EXPORT int32_t CvQueryServer(UpdateStatus* status);
+CV_EXPORT int32_t CvQueryServerAsync(UpdateStatus* status);
+CV_EXPORT int32_t CvDownloadUpdate(UpdateStatus* status);
+CV_EXPORT int32_t CvDownloadUpdateAsync(UpdateStatus* status);
+CV_EXPORT int32_t CvDailyCheck(UpdateStatus* status);
+CV_EXPORT int32_t CvDailyCheckAsync(UpdateStatus* status);
+CV_EXPORT int32_t CvAbort(UpdateStatus* status);
+CV_EXPORT int32_t CvRunCorvane(UpdateStatus* status);
+CV_EXPORT void InstallUpdates(CvWindow window, void* instance, char* commandLine, int show);
+
+/* The library's entries after a query offered an update: their count, and one by index
+   (valid until the next query). */
+CV_EXPORT int32_t CvEntryCount(void);
+CV_EXPORT int32_t CvGetEntry(int32_t index, UpdateEntry* entry);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* CORVANE_H */

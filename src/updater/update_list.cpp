@@ -1,0 +1,91 @@
+#include "updater/update_list.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <ctime>
+
+namespace updater {
+namespace {
+
+std::string_view SkipBlanks(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  return text.substr(at);
+}
+
+std::vector<std::string_view> SplitTabs(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    if (tab == std::string_view::npos) {
+      fields.push_back(line.substr(start));
+      return fields;
+    }
+    fields.push_back(line.substr(start, tab - start));
+    start = tab + 1;
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> SplitReplyLines(std::string_view reply) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < reply.size()) {
+    const std::size_t end = reply.find('\n', start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(reply.substr(start));
+      break;
+    }
+    lines.emplace_back(reply.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+double ReadVersion(std::string_view line) {
+  line = SkipBlanks(line);
+  // from_chars reads the longest prefix that is a number, in the C locale; an explicit plus
+  // sign, as strtod takes it, is skipped first.
+  if (!line.empty() && line[0] == '+') line.remove_prefix(1);
+  double value = 0.0;
+  const auto [end, error] =
+      std::from_chars(line.data(), line.data() + line.size(), value, std::chars_format::general);
+  if (error != std::errc() || !std::isfinite(value)) return 0.0;
+  return value;
+}
+
+long ReadInteger(std::string_view line) {
+  line = SkipBlanks(line);
+  if (!line.empty() && line[0] == '+') line.remove_prefix(1);
+  long value = 0;
+  const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), value);
+  return error == std::errc() ? value : 0;
+}
+
+Entry ReadFileLine(std::string_view line) {
+  const std::vector<std::string_view> fields = SplitTabs(line);
+  Entry entry;
+  if (fields.size() < 6) return entry;
+  entry.fileName = fields[0];
+  entry.secondColumn = fields[1];
+  entry.size = static_cast<int>(ReadInteger(fields[2]));
+  entry.downloadUrl = fields[3];
+  entry.archive = ReadInteger(fields[4]) != 0;
+  entry.run = ReadInteger(fields[5]) != 0;
+  return entry;
+}
+
+bool SameLocalDay(const std::string& storedSeconds, long long now) {
+  const long long stored = ReadInteger(storedSeconds);
+  const std::time_t storedTime = static_cast<std::time_t>(stored);
+  const std::time_t nowTime = static_cast<std::time_t>(now);
+  std::tm storedDay{}, today{};
+  if (!localtime_r(&storedTime, &storedDay) || !localtime_r(&nowTime, &today)) return false;
+  return storedDay.tm_year == today.tm_year && storedDay.tm_mon == today.tm_mon &&
+         storedDay.tm_mday == today.tm_mday;
+}
+
+}  // namespace updater

@@ -1,0 +1,212 @@
+#include "updater/update_query.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <ctime>
+#include <random>
+
+#include "foundation/md5_text.h"
+#include "platform/last_error.h"
+#include "updater/update_fetch.h"
+
+namespace updater {
+namespace {
+
+using namespace platform;
+
+// An update list is a few lines a file: a longer reply is not one.
+constexpr std::size_t kLongestReply = 1 << 20;
+constexpr const char* kTemporaryAlphabet = "1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr const char* kGateValue = "Corvane";
+
+void Finish(UpdateStatus& status, int code) {
+  status.result = code;
+  PostStatus(status, code);
+}
+
+bool ProxyNamed(Internet& internet) {
+  char buffer[4096];
+  DWORD length = sizeof buffer;
+  if (!internet.InternetQueryOptionA(nullptr, INTERNET_OPTION_PROXY, buffer, &length)) return false;
+  INTERNET_PROXY_INFO info;
+  std::memcpy(&info, buffer, sizeof info);
+  return info.dwAccessType == INTERNET_OPEN_TYPE_PROXY;
+}
+
+// "%temp%\" and ten characters drawn from the alphabet.
+std::string TemporaryName(System& system) {
+  char folder[MAX_PATH + 1] = {};
+  const DWORD length = system.ExpandEnvironmentStringsA("%temp%", folder, MAX_PATH);
+  std::string name(folder, length > 0 ? strnlen(folder, MAX_PATH) : 0);
+  thread_local std::mt19937 random{std::random_device{}()};
+  std::uniform_int_distribution<int> pick(0, 35);
+  name += '\\';
+  for (int i = 0; i < 10; ++i) name += kTemporaryAlphabet[pick(random)];
+  return name;
+}
+
+// The second column of a file line carries a SHA-256 digest when it is 64 hexadecimal digits.
+bool IsSha256(const std::string& text) {
+  return text.size() == 64 &&
+         std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c); });
+}
+
+}  // namespace
+
+void RunQuery(UpdateLibrary& library, UpdateStatus& status) {
+  library.ClearEntries();
+  const std::string url = library.Text(&UpdateSetup::queryUrl);
+  Machine* machine = library.Machine();
+  if (!machine) {
+    status.detail = static_cast<int32_t>(ERROR_INVALID_HANDLE);
+    Finish(status, UpdateError);
+    return;
+  }
+  Fetch fetch(machine->internet(), status.connectTimeout,
+              [&status] { return AbortRequested(status); });
+  if (!fetch.Open(url)) {
+    const DWORD error = GetLastError();
+    if (AbortRequested(status)) return;
+    if (ProxyNamed(machine->internet())) {
+      status.detail = 0;
+      Finish(status, UpdateProxyFailure);
+    } else {
+      status.detail = static_cast<int32_t>(error);
+      Finish(status, UpdateError);
+    }
+    return;
+  }
+  // An error page is no update list: the HTTP status tells what went wrong.
+  if (!fetch.Successful()) {
+    status.detail = static_cast<int32_t>(fetch.Status());
+    Finish(status, UpdateError);
+    return;
+  }
+  std::string reply;
+  char block[kBlockSize];
+  for (DWORD read = 0;;) {
+    if (!fetch.Read(block, sizeof block, read)) {
+      if (AbortRequested(status)) return;
+      status.detail = static_cast<int32_t>(GetLastError());
+      Finish(status, UpdateError);
+      return;
+    }
+    if (read == 0) break;
+    if (reply.size() + read > kLongestReply) {
+      status.detail = static_cast<int32_t>(ERROR_INSUFFICIENT_BUFFER);
+      Finish(status, UpdateError);
+      return;
+    }
+    reply.append(block, read);
+  }
+  const std::vector<std::string> lines = SplitReplyLines(reply);
+  if (lines.size() < 3) {
+    status.detail = static_cast<int32_t>(lines.size());
+    Finish(status, UpdateReplyShort);
+    return;
+  }
+  status.serverVersion = ReadVersion(lines[0]);
+  if (!(status.serverVersion > library.SetupSlot().currentVersion)) {
+    Finish(status, UpdateNone);
+    return;
+  }
+  const long long files = ReadInteger(lines[1]);
+  const bool restart = ReadInteger(lines[2]) != 0;
+  if (files < 0 || static_cast<long long>(lines.size()) != files + 3) {
+    status.detail = static_cast<int32_t>(std::clamp<long long>(files + 3, INT32_MIN, INT32_MAX));
+    Finish(status, UpdateReplyMismatch);
+    return;
+  }
+  std::vector<Entry> entries;
+  for (std::size_t line = 3; line < lines.size(); ++line)
+    entries.push_back(ReadFileLine(lines[line]));
+  library.SetEntries(std::move(entries), restart);
+  Finish(status, UpdateAvailable);
+}
+
+bool RunDownload(UpdateLibrary& library, UpdateStatus& status) {
+  std::atomic<int>& cancel = library.CancelFlag();
+  cancel = 0;
+  UpdateProgressDialog* progress = status.showProgress ? library.Progress() : nullptr;
+  if (progress) progress->SetStatus(UpdateProgressDialog::kConnectingText);
+  const std::vector<Entry> entries = library.Entries();
+  long long total = 0, downloaded = 0;
+  for (const Entry& entry : entries) total += entry.size;
+  if (progress) progress->SetTotal(total);
+  Machine* machine = library.Machine();
+  std::vector<std::string> written;  // the temporary files of this transfer
+  auto fail = [&] {
+    if (progress) progress->Hide();
+    // An aborted check leaves nothing behind and reports nothing.
+    if (AbortRequested(status) && machine)
+      for (const std::string& path : written) machine->files().DeleteFileA(path.c_str());
+    PostStatus(status, UpdateDownloadFailed);
+    return false;
+  };
+  if (!machine) return fail();
+  Files& files = machine->files();
+  auto stop = [&status, &cancel] { return AbortRequested(status) || cancel != 0; };
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    const std::string local = TemporaryName(machine->system());
+    library.SetLocalCopy(index, local);
+    Fetch fetch(machine->internet(), status.connectTimeout, stop);
+    // A response that is not the file (an error page) is not saved as it.
+    if (!fetch.Open(entries[index].downloadUrl) || !fetch.Successful()) return fail();
+    HANDLE file = files.CreateFileA(local.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return fail();
+    written.push_back(local);
+    if (progress) progress->SetStatus(UpdateProgressDialog::kDownloadingText);
+    char block[kBlockSize];
+    for (DWORD read = 0;;) {
+      if (!fetch.Read(block, sizeof block, read)) {
+        CloseHandle(file);
+        return fail();
+      }
+      if (read == 0) break;
+      DWORD wrote = 0;
+      if (!files.WriteFile(file, block, read, &wrote, nullptr) || wrote != read) {
+        CloseHandle(file);
+        return fail();
+      }
+      downloaded += read;
+      if (progress) progress->SetDownloaded(downloaded);
+      if (stop()) {
+        CloseHandle(file);
+        return fail();
+      }
+    }
+    CloseHandle(file);
+    // A digest the publisher gave must match what came.
+    if (IsSha256(entries[index].secondColumn) &&
+        foundation::Sha256OfFile(files, local).value_or("") !=
+            machine->Code().Lower(entries[index].secondColumn)) {
+      files.DeleteFileA(local.c_str());
+      return fail();
+    }
+  }
+  PostStatus(status, UpdateDownloaded);
+  if (progress) progress->Hide();
+  return true;
+}
+
+bool DailyGateOpen(UpdateLibrary& library) {
+  Machine* machine = library.Machine();
+  if (!machine) return true;
+  Registry& registry = machine->registry();
+  HKEY key = nullptr;
+  if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, library.Text(&UpdateSetup::settingsKey).c_str(), 0,
+                             KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    return true;
+  char value[MAX_PATH + 1] = {};
+  DWORD size = MAX_PATH;
+  const bool present =
+      registry.RegQueryValueExA(key, kGateValue, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                                &size) == ERROR_SUCCESS;
+  registry.RegCloseKey(key);
+  // Checked on today's date already: not again until tomorrow.
+  return !present || !SameLocalDay(std::string(value, strnlen(value, size)), std::time(nullptr));
+}
+
+}  // namespace updater
