@@ -216,6 +216,10 @@ std::string CreateImage(const std::string& root, const ImageOptions& options) {
   if (!options.programsFolder.empty() &&
       !InstallProgram(files, options.programsFolder + "/regedit", windows + "\\regedit.exe"))
     return "cannot install " + windows + "\\regedit.exe from " + options.programsFolder;
+  // The DLL runner, where a program finds it on the path.
+  if (!options.programsFolder.empty() &&
+      !InstallProgram(files, options.programsFolder + "/rundll32", systemFolder + "rundll32.exe"))
+    return "cannot install " + systemFolder + "rundll32.exe from " + options.programsFolder;
   return {};
 }
 

@@ -10,7 +10,7 @@ struct ImageOptions {
   std::string os = "xp";
   std::string user = "User";
   unsigned codePage = 1252;
-  std::string programsFolder;  // where the regedit program to install lies
+  std::string programsFolder;  // where the regedit and rundll32 programs to install lie
 };
 
 // Creates the image at root, which must not exist yet or be an empty folder. Returns an

@@ -5,6 +5,8 @@
 //   vxdb info [--machine IMAGE] DB       counts, loading as the program would
 //   vxdb dump --machine IMAGE [--program-folder WINPATH] DB
 //                                        every record of the loaded model, one a line
+//   vxdb publish DIR --version V [--restart 0|1] --base-url URL
+//                                        the update list for the files of DIR
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,6 +20,7 @@
 
 #include "definitions/database_loader.h"
 #include "foundation/markup_document.h"
+#include "vxdb/publish.h"
 
 namespace {
 
@@ -30,7 +33,8 @@ int Usage() {
       "usage: vxdb check [--code-page N] FILE\n"
       "       vxdb pack TEXT DB | vxdb unpack DB TEXT\n"
       "       vxdb info [--machine IMAGE] DB\n"
-      "       vxdb dump --machine IMAGE [--program-folder WINPATH] DB\n",
+      "       vxdb dump --machine IMAGE [--program-folder WINPATH] DB\n"
+      "       vxdb publish DIR --version V [--restart 0|1] --base-url URL\n",
       stderr);
   return 2;
 }
@@ -217,6 +221,30 @@ void PrintDump(const DefinitionDatabase& database) {
                 script.reboot ? 1 : 0, script.scriptFile.c_str());
 }
 
+int Publish(const std::vector<std::string>& args) {
+  vxdb::PublishOptions options;
+  if (args.empty()) return Usage();
+  options.folder = args[0];
+  for (std::size_t i = 1; i < args.size(); i += 2) {
+    if (i + 1 >= args.size()) return Usage();
+    if (args[i] == "--version") {
+      options.version = args[i + 1];
+    } else if (args[i] == "--base-url") {
+      options.baseUrl = args[i + 1];
+    } else if (args[i] == "--restart" && (args[i + 1] == "0" || args[i + 1] == "1")) {
+      options.restart = args[i + 1] == "1";
+    } else {
+      return Usage();
+    }
+  }
+  if (options.version.empty() || options.baseUrl.empty()) return Usage();
+  std::string error;
+  const auto list = vxdb::UpdateListFor(options, &error);
+  if (!list) return Fail(error);
+  std::fputs(list->c_str(), stdout);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -226,6 +254,7 @@ int main(int argc, char** argv) {
   if (command == "check") return Check(args);
   if (command == "pack") return Pack(args);
   if (command == "unpack") return Unpack(args);
+  if (command == "publish") return Publish(args);
   if (command == "info" || command == "dump") {
     LoadOptions options;
     if (!ParseLoadOptions(args, options)) return Usage();
