@@ -141,6 +141,11 @@ void UpdateProgressDialog::Cancel() {
   cancel_ = 1;
 }
 
+long long UpdateProgressDialog::Started() const {
+  std::lock_guard guard(lock_);
+  return start_;
+}
+
 ProgressView UpdateProgressDialog::View() const {
   std::lock_guard guard(lock_);
   return view_;

@@ -64,6 +64,8 @@ class UpdateProgressDialog {
   // The Cancel button: hides the window and sets the cancel flag.
   void Cancel();
   ProgressView View() const;
+  // When the window was shown, in whole seconds.
+  long long Started() const;
 
  private:
   void Present();
