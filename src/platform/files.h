@@ -103,8 +103,14 @@ class Files {
   CodePage codePage_;
   EnvironmentReader environment_;
   ShareModes shareModes_;
-  mutable std::mutex currentDirectoryLock_;  // guards currentDirectory_
-  std::string currentDirectory_;
+  // The process's current directory in this image, shared by every Files of the image in the
+  // process (the program and the libraries it loads see one), as the system keeps one a
+  // process.
+  struct CurrentDirectoryState {
+    std::mutex lock;  // guards path
+    std::string path;
+  };
+  std::shared_ptr<CurrentDirectoryState> current_;
 };
 
 }  // namespace platform

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
 
 #include "platform/files.h"
 #include "platform/last_error.h"
@@ -22,15 +24,24 @@ Files::Files(MachineImage image, CodePage codePage, EnvironmentReader environmen
       codePage_(codePage),
       environment_(std::move(environment)),
       shareModes_(image_.ObjectsFolder() + "/share-modes.lock") {
+  // One current directory a process and image.
+  static std::mutex sharedLock;  // guards shared
+  static std::map<std::string, std::weak_ptr<CurrentDirectoryState>> shared;
+  std::lock_guard guard(sharedLock);
+  std::weak_ptr<CurrentDirectoryState>& slot = shared[image_.Root()];
+  current_ = slot.lock();
+  if (current_) return;
+  current_ = std::make_shared<CurrentDirectoryState>();
   char here[PATH_MAX];
-  std::optional<std::string> current;
-  if (getcwd(here, sizeof here)) current = WindowsPathOf(here);
-  currentDirectory_ = current.value_or("C:\\");
+  std::optional<std::string> start;
+  if (getcwd(here, sizeof here)) start = WindowsPathOf(here);
+  current_->path = start.value_or("C:\\");
+  slot = current_;
 }
 
 std::string Files::CurrentDirectory() const {
-  std::lock_guard guard(currentDirectoryLock_);
-  return currentDirectory_;
+  std::lock_guard guard(current_->lock);
+  return current_->path;
 }
 
 DWORD Files::Resolve(LPCSTR path, FinalLink finalLink, ResolvedPath& resolved, std::string* full) {
@@ -100,8 +111,8 @@ BOOL Files::SetCurrentDirectoryA(LPCSTR pathName) {
   if (!resolved.exists) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   if (!S_ISDIR(resolved.info.st_mode)) return Fail(ERROR_DIRECTORY, FALSE);
   if (full.size() > 3 && full.back() == '\\') full.pop_back();
-  std::lock_guard guard(currentDirectoryLock_);
-  currentDirectory_ = full;
+  std::lock_guard guard(current_->lock);
+  current_->path = full;
   return TRUE;
 }
 

@@ -26,6 +26,23 @@ std::string LongPath(Files& files, const std::string& path) {
   return length > 0 && length < sizeof buffer ? buffer : "error " + std::to_string(GetLastError());
 }
 
+// A library that opens the process's machine again sees the program's current folder: one a
+// process and image, as the system keeps it.
+TEST(PathResolution, TheCurrentFolderIsOneForEveryMachineOfTheProcess) {
+  TempImage image;
+  image.WriteHostFile("App/file.txt", "x");
+  auto second = Machine::Open(image.Root());
+  ASSERT_TRUE(second);
+  ASSERT_TRUE(image.Files().SetCurrentDirectoryA("C:\\App"));
+  char current[MAX_PATH] = {};
+  second->files().GetCurrentDirectoryA(MAX_PATH, current);
+  EXPECT_STREQ(current, "C:\\App");
+  EXPECT_NE(second->files().GetFileAttributesA("file.txt"), INVALID_FILE_ATTRIBUTES);
+  TempImage other;  // another image keeps its own
+  other.Files().GetCurrentDirectoryA(MAX_PATH, current);
+  EXPECT_STRNE(current, "C:\\App");
+}
+
 TEST(PathResolution, NamesMatchWithoutRegardToCase) {
   TempImage image;
   image.WriteHostFile("Program Files/Vendor/App.EXE", "program");
