@@ -79,6 +79,22 @@ CV_EXPORT int32_t CvAbort(UpdateStatus* status);
 CV_EXPORT int32_t CvRunCorvane(UpdateStatus* status);
 CV_EXPORT void InstallUpdates(CvWindow window, void* instance, char* commandLine, int show);
 
+/* What the download's progress window shows, handed to a presenter the program sets (the
+   program's own window); without one the library writes a progress line on standard error.
+   The presenter may be called from the download's threads. */
+typedef struct CvProgressView {
+  const char* caption;
+  const char* status;
+  const char* timeLeft;
+  const char* rate;
+  int32_t bar; /* 0..100 */
+  int32_t visible;
+} CvProgressView;
+typedef void (*CvProgressPresenter)(const CvProgressView* view, void* context);
+CV_EXPORT void CvSetProgressPresenter(CvProgressPresenter presenter, void* context);
+/* The progress window's Cancel button: hides it and stops the download after its block. */
+CV_EXPORT void CvCancelDownload(void);
+
 /* The library's entries after a query offered an update: their count, and one by index
    (valid until the next query). */
 CV_EXPORT int32_t CvEntryCount(void);

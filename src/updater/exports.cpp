@@ -106,6 +106,23 @@ void InstallUpdates(CvWindow, void*, char*, int) {
   updater::InstallUpdates(UpdateLibrary::Instance());
 }
 
+void CvSetProgressPresenter(CvProgressPresenter presenter, void* context) {
+  if (!presenter) {
+    UpdateLibrary::Instance().UsePresenters(nullptr);
+    return;
+  }
+  UpdateLibrary::Instance().UsePresenters([presenter, context] {
+    return std::make_unique<updater::CallbackPresenter>(presenter, context);
+  });
+}
+
+void CvCancelDownload(void) {
+  if (updater::UpdateProgressDialog* progress = UpdateLibrary::Instance().Progress())
+    progress->Cancel();
+  else
+    UpdateLibrary::Instance().CancelFlag() = 1;
+}
+
 int32_t CvEntryCount(void) {
   return static_cast<int32_t>(UpdateLibrary::Instance().Entries().size());
 }

@@ -154,6 +154,25 @@ bool HandOverToInstaller(UpdateLibrary& library) {
   return true;
 }
 
+InstallOutcome InstallFromList(Machine& machine, platform::Prompt& prompt,
+                               const std::string& text) {
+  const std::vector<std::string> lines = foundation::TextLines(text);
+  auto line = [&](std::size_t index) {
+    return index < lines.size() ? lines[index] : std::string();
+  };
+  InstallOutcome outcome{false, line(1), ReadInteger(line(2)) != 0};
+  const long count = ReadInteger(line(0));
+  for (long item = 0; item < count; ++item) {
+    if (!InstallItemLine(machine, prompt, line(3 + static_cast<std::size_t>(item)))) {
+      // What was not installed stays in the temporary folder.
+      prompt.MessageBoxA(nullptr, kInstallErrorText, kLibraryTitle, MB_OK);
+      return outcome;
+    }
+  }
+  outcome.completed = true;
+  return outcome;
+}
+
 void InstallUpdates(UpdateLibrary& library, unsigned waitMilliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(waitMilliseconds));
   Machine* machine = library.Machine();
@@ -161,23 +180,11 @@ void InstallUpdates(UpdateLibrary& library, unsigned waitMilliseconds) {
   Files& files = machine->files();
   const std::optional<std::string> text = foundation::ReadWholeFile(files, kInstallListName);
   if (!text) return;
-  const std::vector<std::string> lines = foundation::TextLines(*text);
-  auto line = [&](std::size_t index) {
-    return index < lines.size() ? lines[index] : std::string();
-  };
-  const long count = ReadInteger(line(0));
-  const std::string programPath = line(1);
-  const bool restart = ReadInteger(line(2)) != 0;
-  for (long item = 0; item < count; ++item) {
-    if (!InstallItemLine(*machine, library.Prompt(), line(3 + static_cast<std::size_t>(item)))) {
-      // The list stays for another try; what was not installed stays in the temporary folder.
-      library.Prompt().MessageBoxA(nullptr, kInstallErrorText, kLibraryTitle, MB_OK);
-      return;
-    }
-  }
+  const InstallOutcome outcome = InstallFromList(*machine, library.Prompt(), *text);
+  if (!outcome.completed) return;  // the list stays for another try
   files.DeleteFileA(kInstallListName);
-  if (!restart) return;
-  machine->shell().ShellExecuteA(nullptr, "open", programPath.c_str(), nullptr, nullptr,
+  if (!outcome.restart) return;
+  machine->shell().ShellExecuteA(nullptr, "open", outcome.programPath.c_str(), nullptr, nullptr,
                                  SW_SHOWNORMAL);
   EndProcessNow();
 }

@@ -42,8 +42,18 @@ std::string JoinTarget(const std::string& folder, const std::string& name);
 // and starts the installer. False when the list cannot be written or the installer cannot be
 // started (the list is then removed again): the program goes on.
 bool HandOverToInstaller(UpdateLibrary& library);
+// Installs what an install list's text names; its program path and restart flag come back.
+// False when a line was no file line ("Error in installing updates." was shown).
+struct InstallOutcome {
+  bool completed = false;
+  std::string programPath;
+  bool restart = false;
+};
+InstallOutcome InstallFromList(platform::Machine& machine, platform::Prompt& prompt,
+                               const std::string& text);
 // The installer: after the program has had 2000 ms to end, installs what the list in the
-// current folder names, then starts the program again when the list says so.
+// current folder names, deletes the list, then starts the program again when the list says
+// so and ends the process.
 void InstallUpdates(UpdateLibrary& library, unsigned waitMilliseconds = 2000);
 // Ends the process at once with exit code 0: output is flushed, no clean-up of the program
 // runs.

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "foundation/text_format.h"
+#include "updater/corvane.h"
 
 namespace updater {
 namespace {
@@ -44,6 +45,13 @@ void ConsoleProgressPresenter::Present(const ProgressView& view) {
             << view.timeLeft << (view.rate.empty() ? "" : " " + view.rate + "/s") << "\x1b[K"
             << std::flush;
   shown_ = true;
+}
+
+void CallbackPresenter::Present(const ProgressView& view) {
+  const CvProgressView shown{
+      view.caption.c_str(), view.status.c_str(), view.timeLeft.c_str(), view.rate.c_str(), view.bar,
+      view.visible ? 1 : 0};
+  callback_(&shown, context_);
 }
 
 UpdateProgressDialog::UpdateProgressDialog(std::string caption,

@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "updater/corvane.h"
+
 namespace updater {
 
 // "%d hr " when there is a whole hour, "%d min " when hours were written or minutes are not
@@ -39,6 +41,18 @@ class ConsoleProgressPresenter : public ProgressPresenter {
 
  private:
   bool shown_ = false;
+};
+
+// A presenter of the program's: its C callback gets the view with its texts.
+class CallbackPresenter : public ProgressPresenter {
+ public:
+  using Callback = CvProgressPresenter;
+  CallbackPresenter(Callback callback, void* context) : callback_(callback), context_(context) {}
+  void Present(const ProgressView& view) override;
+
+ private:
+  Callback callback_;
+  void* context_;
 };
 
 class UpdateProgressDialog {

@@ -295,42 +295,44 @@ TEST_F(UpdateDownloadTest, AnErrorPageOrAWrongDigestIsNoDownload) {
   EXPECT_FALSE(Exists(LocalCopy(0)));
 }
 
+// What the program's presenter was shown.
+struct Shown {
+  std::mutex lock;  // guards views
+  std::vector<ProgressView> views;
+  static void Present(const CvProgressView* view, void* context) {
+    auto* shown = static_cast<Shown*>(context);
+    std::lock_guard guard(shown->lock);
+    shown->views.push_back(
+        {view->caption, view->status, view->timeLeft, view->rate, view->bar, view->visible != 0});
+  }
+};
+
 TEST_F(UpdateDownloadTest, CancelDuringTheSecondOfThreeFilesStopsTheDownload) {
-  std::vector<ProgressView> shown;
-  std::mutex shownLock;
-  struct Recorder : ProgressPresenter {
-    std::vector<ProgressView>& shown;
-    std::mutex& lock;
-    Recorder(std::vector<ProgressView>& s, std::mutex& l) : shown(s), lock(l) {}
-    void Present(const ProgressView& view) override {
-      std::lock_guard guard(lock);
-      shown.push_back(view);
-    }
-  };
-  Library().UsePresenters([&] { return std::make_unique<Recorder>(shown, shownLock); });
+  Shown shown;
+  CvSetProgressPresenter(&Shown::Present, &shown);
   // The person presses Cancel while the second file comes.
   server_.Server().Get("/files/two.dat", [](const httplib::Request&, httplib::Response& response) {
-    Library().CancelFlag() = 1;
+    CvCancelDownload();
     response.set_content(std::string(4000, 'y'), "application/octet-stream");
   });
   Offer({{"one.dll", "first"}, {"two.dat", ""}, {"three.dll", "third"}});
   status_.showProgress = 1;
   EXPECT_EQ(CvDownloadUpdate(&status_), 0);
-  Library().UsePresenters(nullptr);
+  CvSetProgressPresenter(nullptr, nullptr);
   EXPECT_EQ(Posted(), Codes{UpdateDownloadFailed});
   const std::vector<std::string> asked = server_.Asked();
   EXPECT_EQ(std::count(asked.begin(), asked.end(), "/files/three.dll"), 0);
-  std::lock_guard guard(shownLock);
-  ASSERT_FALSE(shown.empty());
-  EXPECT_TRUE(shown.front().visible);
-  EXPECT_EQ(shown.front().caption, "Vexmarl Update");
+  std::lock_guard guard(shown.lock);
+  ASSERT_FALSE(shown.views.empty());
+  EXPECT_TRUE(shown.views.front().visible);
+  EXPECT_EQ(shown.views.front().caption, "Vexmarl Update");
   auto showing = [&](const char* text) {
-    return std::any_of(shown.begin(), shown.end(),
+    return std::any_of(shown.views.begin(), shown.views.end(),
                        [&](const ProgressView& view) { return view.status == text; });
   };
   EXPECT_TRUE(showing("Connecting to the server for download."));
   EXPECT_TRUE(showing("Downloading update..."));
-  EXPECT_FALSE(shown.back().visible);
+  EXPECT_FALSE(shown.views.back().visible);
 }
 
 TEST_F(UpdateDownloadTest, AConnectionDroppedHalfwayFailsTheDownload) {

@@ -1,0 +1,91 @@
+// A whole update across processes: a vendor publishes files with vxdb, a program of the image
+// queries and downloads them through Corvane.dll and hands over; rundll32 runs the installer
+// from the copy of the library, which puts every file in place and starts the program again.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "support/helper_process.h"
+#include "support/installed_program.h"
+#include "updater/update_server.h"
+#include "updater/zip_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::TempImage;
+
+std::string ReadHost(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteHost(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+ino_t Inode(const fs::path& path) {
+  struct stat facts {};
+  return stat(path.c_str(), &facts) == 0 ? facts.st_ino : 0;
+}
+
+TEST(UpdateSystemTest, APublishedUpdateIsFetchedAndInstalledByTheDllRunner) {
+  TempImage image("xp");
+  ASSERT_TRUE(testing_support::InstallProgram(image));
+  const fs::path program = image.HostPath("Program Files/Vexmarl");
+  fs::copy_file(VEXMARL_TEST_UPDATE_CLIENT, program / "UpdClient.exe");
+
+  // What the vendor publishes: a new build of the library (the same bytes here), the resource
+  // library with something added, and an archive of two files.
+  const fs::path published = fs::path(image.Root()) / "published";
+  fs::create_directories(published);
+  fs::copy_file(program / "Corvane.dll", published / "Corvane.dll");
+  WriteHost(published / "resources.dll", ReadHost(program / "resources.dll") + "new build");
+  ASSERT_TRUE(testing_support::WriteZip((published / "skins.zip").string(),
+                                        {{"images/extra.bmp", "bitmap"}, {"readme.txt", "hello"}}));
+  testing_support::UpdateServer server;
+  int status = -1;
+  const std::string list = testing_support::RunCommand(
+      std::string(VXDB_PROGRAM) + " publish '" + published.string() + "' --version 4.30 " +
+          "--restart 1 --base-url " + server.Url("/files"),
+      &status);
+  ASSERT_EQ(status, 0) << list;
+  const std::regex line(
+      R"(skins\.zip\t[0-9a-f]{64}\t\d+\thttp://127\.0\.0\.1:\d+/files/skins\.zip\t1\t0)");
+  EXPECT_TRUE(std::regex_search(list, line)) << list;
+  EXPECT_EQ(list.rfind("4.30\n3\n1\n", 0), 0u) << list;
+  server.Serve("/list.txt", list);
+  for (const char* name : {"Corvane.dll", "resources.dll", "skins.zip"})
+    server.Serve(std::string("/files/") + name, ReadHost(published / name));
+  const ino_t oldLibrary = Inode(program / "Corvane.dll");
+
+  testing_support::HelperProcess client({VEXMACHINE_PROGRAM, "run", image.Root(),
+                                         "C:\\Program Files\\Vexmarl\\UpdClient.exe",
+                                         server.Url("/list.txt")});
+  EXPECT_EQ(client.Report(), "query 2");
+  EXPECT_EQ(client.Report(), "download 1");
+  const fs::path restarted = image.HostPath("restarted.txt");
+  for (int i = 0; i < 300 && !fs::exists(restarted); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_TRUE(fs::exists(restarted)) << "the installer did not start the program again";
+
+  EXPECT_EQ(ReadHost(program / "Corvane.dll"), ReadHost(published / "Corvane.dll"));
+  EXPECT_NE(Inode(program / "Corvane.dll"), oldLibrary);  // replaced, though it was loaded
+  EXPECT_EQ(ReadHost(program / "resources.dll"), ReadHost(published / "resources.dll"));
+  EXPECT_EQ(ReadHost(program / "images" / "extra.bmp"), "bitmap");
+  EXPECT_EQ(ReadHost(program / "readme.txt"), "hello");
+  EXPECT_TRUE(fs::exists(program / "xCorvane.dll"));
+  EXPECT_FALSE(fs::exists(program / "Corvane.dat"));
+  // The downloads left the temporary folder.
+  const std::regex download("[0-9A-Z]{10}");
+  for (const auto& file :
+       fs::recursive_directory_iterator(image.HostPath("Documents and Settings")))
+    EXPECT_FALSE(std::regex_match(file.path().filename().string(), download)) << file.path();
+}
+
+}  // namespace
