@@ -185,6 +185,21 @@ TEST_F(UpdateQueryTest, AClosedPortIsAnErrorAndAClosedProxyAProxyFailure) {
   EXPECT_TRUE(server_.Asked().empty());
 }
 
+TEST_F(UpdateQueryTest, AServerWhoseCertificateNobodyVouchesForIsRefused) {
+  testing_support::SelfSignedServer secure(image_.Root());
+  std::atomic<bool> served{false};
+  secure.Server().Get("/list.txt", [&](const httplib::Request&, httplib::Response& response) {
+    served = true;
+    response.set_content("4.9\n0\n0\n", "text/plain");
+  });
+  SetUpCheck(4.23, secure.Url("/list.txt"));
+  UpdateStatus status = Initialised();
+  CvQueryServer(&status);
+  EXPECT_EQ(status.result, UpdateError);
+  EXPECT_EQ(status.detail, static_cast<int32_t>(ERROR_INTERNET_SEC_CERT_ERRORS));
+  EXPECT_FALSE(served);
+}
+
 TEST_F(UpdateQueryTest, WithoutANotifyWindowNothingIsPostedButTheRecordHoldsTheOutcome) {
   server_.Serve("/list.txt", "4.23\n0\n0\n");
   UpdateStatus status = Initialised();

@@ -55,3 +55,66 @@ class UpdateServer {
 };
 
 }  // namespace testing_support
+
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace testing_support {
+
+// An HTTPS server on 127.0.0.1 with a certificate it signed itself, made for the test.
+class SelfSignedServer {
+ public:
+  explicit SelfSignedServer(const std::string& folder)
+      : certificate_(folder + "/server.pem"), key_(folder + "/server.key") {
+    MakeCertificate();
+    server_ = std::make_unique<httplib::SSLServer>(certificate_.c_str(), key_.c_str());
+    port_ = server_->bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    while (!server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ~SelfSignedServer() {
+    server_->stop();
+    thread_.join();
+  }
+  httplib::Server& Server() { return *server_; }
+  std::string Url(const std::string& path) const {
+    return "https://127.0.0.1:" + std::to_string(port_) + path;
+  }
+
+ private:
+  void MakeCertificate() {
+    EVP_PKEY* key = EVP_EC_gen("P-256");
+    X509* certificate = X509_new();
+    X509_set_version(certificate, 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(certificate), 1);
+    X509_gmtime_adj(X509_getm_notBefore(certificate), 0);
+    X509_gmtime_adj(X509_getm_notAfter(certificate), 86400);
+    X509_set_pubkey(certificate, key);
+    X509_NAME* name = X509_get_subject_name(certificate);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                               reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
+    X509_set_issuer_name(certificate, name);
+    X509_sign(certificate, key, EVP_sha256());
+    if (FILE* out = std::fopen(certificate_.c_str(), "w")) {
+      PEM_write_X509(out, certificate);
+      std::fclose(out);
+    }
+    if (FILE* out = std::fopen(key_.c_str(), "w")) {
+      PEM_write_PrivateKey(out, key, nullptr, nullptr, 0, nullptr, nullptr);
+      std::fclose(out);
+    }
+    X509_free(certificate);
+    EVP_PKEY_free(key);
+  }
+
+  std::string certificate_, key_;
+  std::unique_ptr<httplib::SSLServer> server_;
+  int port_ = 0;
+  std::thread thread_;
+};
+
+}  // namespace testing_support
