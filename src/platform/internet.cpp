@@ -8,6 +8,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "platform/handles.h"
 #include "platform/last_error.h"
@@ -40,6 +41,7 @@ struct UrlStream : KernelObject {
   std::size_t taken = 0;
   bool paused = false;
   bool headersEnded = false;
+  bool redirected = false;  // the response being received names a place to go
   bool done = false;
   CURLcode result = CURLE_OK;
 
@@ -90,16 +92,14 @@ std::size_t Receive(char* data, std::size_t size, std::size_t count, void* user)
 std::size_t Header(char* data, std::size_t size, std::size_t count, void* user) {
   auto* stream = static_cast<UrlStream*>(user);
   const std::size_t length = size * count;
+  const std::string_view line(data, length);
+  if (line.rfind("HTTP/", 0) == 0) stream->redirected = false;
+  if (length > 9 && strncasecmp(data, "location:", 9) == 0) stream->redirected = true;
   if (length <= 2 && (length == 0 || data[0] == '\r' || data[0] == '\n')) {
     long status = 0;
     curl_easy_getinfo(stream->easy, CURLINFO_RESPONSE_CODE, &status);
-    if (status >= 200 && !(status >= 300 && status < 400 && status != 304))
-      stream->headersEnded = true;
-    if (status >= 300 && status < 400) {
-      char* location = nullptr;
-      curl_easy_getinfo(stream->easy, CURLINFO_REDIRECT_URL, &location);
-      if (!location) stream->headersEnded = true;  // a redirect without a place to go
-    }
+    const bool followed = status >= 300 && status < 400 && stream->redirected;
+    if (status >= 200 && !followed) stream->headersEnded = true;
   }
   return length;
 }

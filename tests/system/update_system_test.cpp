@@ -1,6 +1,7 @@
 // A whole update across processes: a vendor publishes files with vxdb, a program of the image
 // queries and downloads them through Corvane.dll and hands over; rundll32 runs the installer
 // from the copy of the library, which puts every file in place and starts the program again.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -32,6 +33,19 @@ void WriteHost(const fs::path& path, const std::string& bytes) {
 ino_t Inode(const fs::path& path) {
   struct stat facts {};
   return stat(path.c_str(), &facts) == 0 ? facts.st_ino : 0;
+}
+
+// The library exports its operations by name and nothing of its workings.
+TEST(UpdateSystemTest, TheLibraryExportsItsOperationsByName) {
+  void* library = dlopen(CORVANE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  for (const char* name :
+       {"CvSetup", "CvInitialize", "CvCleanup", "CvQueryServer", "CvQueryServerAsync",
+        "CvDownloadUpdate", "CvDownloadUpdateAsync", "CvDailyCheck", "CvDailyCheckAsync", "CvAbort",
+        "CvRunCorvane", "InstallUpdates"})
+    EXPECT_NE(dlsym(library, name), nullptr) << name;
+  EXPECT_EQ(dlsym(library, "_ZN7updater13UpdateLibrary8InstanceEv"), nullptr);
+  dlclose(library);
 }
 
 TEST(UpdateSystemTest, APublishedUpdateIsFetchedAndInstalledByTheDllRunner) {

@@ -156,6 +156,19 @@ TEST_F(UpdateQueryTest, ANewerVersionOffersItsFilesInOrder) {
   EXPECT_EQ(CvEntryCount(), 0);
 }
 
+TEST_F(UpdateQueryTest, ARedirectIsFollowedAndAClosedWindowGetsNothing) {
+  server_.Serve("/new.txt", "4.3\n0\n0\n");
+  server_.Server().Get("/old.txt", [&](const httplib::Request&, httplib::Response& response) {
+    response.set_redirect(server_.Url("/new.txt"));
+  });
+  SetUpCheck(4.23, server_.Url("/old.txt"));
+  UpdateStatus status = Initialised();
+  image_.Machine().messages().DestroyWindow(window_);
+  CvQueryServer(&status);
+  EXPECT_EQ(status.result, UpdateAvailable) << status.detail;
+  EXPECT_EQ(Posted(), Codes{});
+}
+
 TEST_F(UpdateQueryTest, AnHttpErrorIsAnErrorWithItsStatusNotAList) {
   server_.Serve("/missing.txt", "4.9\n0\n0\n", 404);
   SetUpCheck(4.23, server_.Url("/missing.txt"));
