@@ -53,6 +53,7 @@ MainWindow::MainWindow(platform::Machine& machine, const BrandingSettings& brand
       ignore_(resources) {}
 
 MainWindow::~MainWindow() {
+  updates_.reset();  // its workers end before the window goes
   if (quarantineWorker_.joinable()) quarantineWorker_.join();
   if (worker_.joinable()) {
     session_->Engine().AbortScan();
@@ -101,7 +102,13 @@ void MainWindow::Initialise() {
   session_ = std::make_unique<ScanSession>(machine_, branding_, resources_, programFolder_,
                                            std::move(events));
   UserSettings& settings = session_->Settings();
-  // 1. The options.
+  // 1. The update records and the options.
+  UpdateChecker::Hooks updateHooks;
+  updateHooks.stopScan = [this] { machine_.messages().SendMessageA(window_, AbortScanMessage, 1, 1); };
+  updates_ = std::make_unique<UpdateChecker>(
+      machine_, branding_, resources_, view_.prompt(), settings,
+      [this] { return session_->Database().version; }, std::move(updateHooks));
+  updates_->Initialise(window_);
   ReadOptions();
   // 2. The definitions (the loading dialog's texts) and the ignore list.
   view_.ShowStatus(resources_.String(kLoadingText));
@@ -138,7 +145,8 @@ void MainWindow::Initialise() {
     ProcessRebootDeletion();
     if (!window_) return;
   }
-  // 5. The update timer belongs to the update integration.
+  // 5. The check at start.
+  updates_->StartTimer(kStartUpCheckDelay);
   // 6. Place, DownloadComplete, the notice first.
   view_.PlaceWindow(kWindowLeft, kWindowTop, kWindowPercent, kWindowPercent);
   settings.SetNumber(setting::kDownloadComplete, 0);
@@ -156,6 +164,7 @@ void MainWindow::ReadOptions() {
   automaticRemoval_ = settings.Number(setting::kAutomaticRemoval, 0) != 0;
   exitWhenFinished_ = settings.Number(setting::kExitWhenFinished, 0) != 0;
   corvane_ = settings.Number(setting::kCorvane, 1) != 0;
+  if (updates_) updates_->SetOptions(corvane_, autoProgramUpdate_, autoDatabaseUpdate_);
 }
 
 void MainWindow::ReadBrowserPages() {
@@ -275,6 +284,10 @@ void MainWindow::OnTimer(std::uintptr_t id) {
   platform::Messages& messages = machine_.messages();
   if (id == kScanProgressTimer) {
     PollProgress();
+    return;
+  }
+  if (id == kUpdateTimer) {
+    updates_->OnTimer();
     return;
   }
   messages.KillTimer(window_, id);
@@ -549,6 +562,12 @@ platform::LRESULT MainWindow::Procedure(platform::HWND, platform::UINT message,
       return 0;
     case QuarantineCompleteMessage:
       FinishRemoval();
+      return 0;
+    case UpdateRequestMessage:
+      if (updates_) updates_->Request();
+      return 0;
+    case UpdateStatusMessage:
+      if (updates_) updates_->OnStatus(static_cast<int>(wParam));
       return 0;
     case ShowScanningMessage:
       ShowScanning();

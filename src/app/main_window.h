@@ -19,6 +19,7 @@
 #include "app/removal_flow.h"
 #include "app/resources.h"
 #include "app/scan_session.h"
+#include "app/update_checker.h"
 #include "platform/machine.h"
 
 namespace app {
@@ -75,6 +76,7 @@ class MainWindow {
   OptionsPage* Options() { return options_.get(); }
   ScanSettingsPage* ScanSettings() { return scanSettings_.get(); }
   BrowserPagesNotice* Notice() { return notice_.get(); }
+  UpdateChecker* Updates() { return updates_.get(); }
   std::vector<removal::ResultRow>& Rows() { return scan_.Rows(); }
   // The remove role of the scan page's button: the confirmation, then the quarantine step on
   // a worker thread (message 1242) and the removal when it ends (message 1243).
@@ -138,6 +140,7 @@ class MainWindow {
   std::unique_ptr<ScanSettingsPage> scanSettings_;
   std::unique_ptr<QuarantinePage> quarantine_;
   std::unique_ptr<BrowserPagesNotice> notice_;
+  std::unique_ptr<UpdateChecker> updates_;
 };
 
 }  // namespace app

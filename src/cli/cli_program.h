@@ -33,4 +33,10 @@ struct ScanOptions {
 int ScanCommand(CliProgram& program, const ScanOptions& options);
 int QuarantineCommand(CliProgram& program, int argc, char** argv);
 
+struct UpdateOptions {
+  bool check = false;  // --check: the queries only
+  bool yes = false;    // --yes: Yes to every question
+};
+int UpdateCommand(CliProgram& program, const UpdateOptions& options);
+
 }  // namespace cli

@@ -4,6 +4,8 @@
 //   vexmarl-cli quarantine list            the quarantine page's rows
 //   vexmarl-cli quarantine restore NAME... restores archives of the store
 //   vexmarl-cli quarantine delete NAME...  deletes archives of the store
+//   vexmarl-cli update [--check] [--yes]   checks the program and the definitions for updates
+//                                          as the window does, and installs what is accepted
 #include <cstdio>
 #include <string>
 
@@ -13,7 +15,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vexmarl-cli scan [--remove [--yes]]\n"
-    "       vexmarl-cli quarantine list | restore NAME... | delete NAME...\n";
+    "       vexmarl-cli quarantine list | restore NAME... | delete NAME...\n"
+    "       vexmarl-cli update [--check] [--yes]\n";
 
 }  // namespace
 
@@ -35,6 +38,20 @@ int main(int argc, char** argv) {
     }
     if (options.yes && !options.remove) usable = false;
   }
+  cli::UpdateOptions update;
+  if (command == "update") {
+    usable = true;
+    for (int i = 2; i < argc; ++i) {
+      const std::string option = argv[i];
+      if (option == "--check") {
+        update.check = true;
+      } else if (option == "--yes") {
+        update.yes = true;
+      } else {
+        usable = false;
+      }
+    }
+  }
   const bool scan = command == "scan";
   if (!usable) {
     std::fputs(kUsage, stderr);
@@ -45,6 +62,7 @@ int main(int argc, char** argv) {
   if (!machine) return cli::CannotRun(error);
   auto program = cli::StartProgram(*machine);
   if (!program) return cli::kExitCannotRun;
+  if (command == "update") return cli::UpdateCommand(*program, update);
   return scan ? cli::ScanCommand(*program, options)
               : cli::QuarantineCommand(*program, argc - 2, argv + 2);
 }

@@ -14,27 +14,12 @@
 #include "app/removal_flow.h"
 #include "app/scan_session.h"
 #include "cli/cli_program.h"
+#include "cli/yes_prompt.h"
 
 namespace cli {
 namespace {
 
 constexpr int kNothingListed = 0, kSomethingListed = 1, kRemoved = 0, kFilesWaitForRestart = 3;
-
-// The answers of --yes: Yes to every question, OK to every notice.
-class YesPrompt : public platform::Prompt {
- public:
-  int MessageBoxA(platform::HWND, platform::LPCSTR text, platform::LPCSTR caption,
-                  platform::UINT type) override {
-    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-    const platform::UINT buttons = type & 0x0F;
-    return buttons == platform::MB_YESNO || buttons == platform::MB_YESNOCANCEL ? platform::IDYES
-                                                                                : platform::IDOK;
-  }
-  std::optional<std::string> ChooseFile(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> ChooseFolder(const std::string&) override { return std::nullopt; }
-};
 
 constexpr const char* kAbortedLine = "<Information Message = \"Scan Aborted by User\"/>";
 

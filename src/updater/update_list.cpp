@@ -1,5 +1,7 @@
 #include "updater/update_list.h"
 
+#include "foundation/number_text.h"
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -7,12 +9,6 @@
 
 namespace updater {
 namespace {
-
-std::string_view SkipBlanks(std::string_view text) {
-  std::size_t at = 0;
-  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
-  return text.substr(at);
-}
 
 std::vector<std::string_view> SplitTabs(std::string_view line) {
   std::vector<std::string_view> fields;
@@ -46,23 +42,11 @@ std::vector<std::string> SplitReplyLines(std::string_view reply) {
 }
 
 double ReadVersion(std::string_view line) {
-  line = SkipBlanks(line);
-  // from_chars reads the longest prefix that is a number, in the C locale; an explicit plus
-  // sign, as strtod takes it, is skipped first.
-  if (!line.empty() && line[0] == '+') line.remove_prefix(1);
-  double value = 0.0;
-  const auto [end, error] =
-      std::from_chars(line.data(), line.data() + line.size(), value, std::chars_format::general);
-  if (error != std::errc() || !std::isfinite(value)) return 0.0;
-  return value;
+  return foundation::LeadingDecimal(line);
 }
 
 long ReadInteger(std::string_view line) {
-  line = SkipBlanks(line);
-  if (!line.empty() && line[0] == '+') line.remove_prefix(1);
-  long value = 0;
-  const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), value);
-  return error == std::errc() ? value : 0;
+  return foundation::LeadingInteger(line);
 }
 
 Entry ReadFileLine(std::string_view line) {

@@ -200,10 +200,12 @@ bool DailyGateOpen(UpdateLibrary& library) {
                              KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
     return true;
   char value[MAX_PATH + 1] = {};
-  DWORD size = MAX_PATH;
+  DWORD size = MAX_PATH, type = 0;
+  // Only a text is a stored moment: the program's own option of that name is a number.
   const bool present =
-      registry.RegQueryValueExA(key, kGateValue, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
-                                &size) == ERROR_SUCCESS;
+      registry.RegQueryValueExA(key, kGateValue, nullptr, &type, reinterpret_cast<BYTE*>(value),
+                                &size) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ);
   registry.RegCloseKey(key);
   // Checked on today's date already: not again until tomorrow.
   return !present || !SameLocalDay(std::string(value, strnlen(value, size)), std::time(nullptr));

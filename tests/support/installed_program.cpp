@@ -32,7 +32,18 @@ bool InstallProgram(TempImage& image, const std::string& folder) {
   RunCommand(std::string(VEXMACHINE_PROGRAM) + " install " + Quote(image.Root()) + " --folder " +
                  Quote(folder),
              &status);
-  return status == 0;
+  if (status != 0) return false;
+  // A test machine has no network: the program checks for updates only when a test asks.
+  platform::HKEY key = nullptr;
+  platform::Registry& registry = image.Machine().registry();
+  if (registry.RegOpenKeyExA(platform::HKEY_LOCAL_MACHINE, "SOFTWARE\\Vexmarl", 0,
+                             platform::KEY_ALL_ACCESS, &key) != platform::ERROR_SUCCESS)
+    return false;
+  const platform::DWORD off = 0;
+  registry.RegSetValueExA(key, "Corvane", 0, platform::REG_DWORD,
+                          reinterpret_cast<const platform::BYTE*>(&off), sizeof off);
+  registry.RegCloseKey(key);
+  return true;
 }
 
 ProgramInstance::ProgramInstance(TempImage& image, const std::string& commandLine,

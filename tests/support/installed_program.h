@@ -12,8 +12,8 @@ namespace testing_support {
 
 inline constexpr const char* kInstalledFolder = "C:\\Program Files\\Vexmarl";
 
-// Installs the program with vexmachine into the Windows folder of the image; false when the
-// installer failed.
+// Installs the program with vexmachine into the Windows folder of the image, with the check
+// for updates at start turned off (Corvane 0); false when the installer failed.
 bool InstallProgram(TempImage& image, const std::string& folder = kInstalledFolder);
 
 // An instance of Vexmarl.exe of an image started with a command line (the text after the
