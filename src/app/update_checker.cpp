@@ -30,7 +30,8 @@ std::string DatabaseVersionText(double version) {
   int decimals = 0;
   double rest = version;
   while (decimals <= 5) {
-    const auto digit = static_cast<long long>((rest - std::trunc(rest)) * 10);
+    // A hair above the digit, so that 15.1 (stored as 15.0999...) shows its 1.
+    const auto digit = static_cast<long long>((rest - std::trunc(rest)) * 10 + 1e-7);
     if (digit <= 0) break;
     if (++decimals > 5) break;
     rest *= 10;

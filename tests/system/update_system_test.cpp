@@ -10,6 +10,8 @@
 #include <regex>
 #include <thread>
 
+#include "app/update_checker.h"
+#include "app/user_settings.h"
 #include "support/helper_process.h"
 #include "support/installed_program.h"
 #include "updater/update_server.h"
@@ -104,6 +106,70 @@ TEST(UpdateSystemTest, APublishedUpdateIsFetchedAndInstalledByTheDllRunner) {
   for (const auto& file :
        fs::recursive_directory_iterator(image.HostPath("Documents and Settings")))
     EXPECT_FALSE(std::regex_match(file.path().filename().string(), download)) << file.path();
+}
+
+// The command line's update: the program is not newer, the definitions are; --yes takes them,
+// rundll32 installs them, and the next scan logs their version.
+TEST(UpdateSystemTest, TheCommandLineFetchesNewerDefinitionsForTheNextScan) {
+  TempImage image("xp");
+  ASSERT_TRUE(testing_support::InstallProgram(image));
+  const fs::path program = image.HostPath("Program Files/Vexmarl");
+  testing_support::UpdateServer server;
+  app::UserSettings(image.Machine().registry(), "Vexmarl")
+      .WriteText("Vexmarl", app::kUpdateServerValue, server.Url(""));
+  // The newer definitions: the installed ones with a later version.
+  const fs::path work = fs::path(image.Root()) / "work";
+  fs::create_directories(work / "published");
+  int status = -1;
+  const std::string vxdb = VXDB_PROGRAM;
+  testing_support::RunCommand(vxdb + " unpack '" + (program / "database.db").string() + "' '" +
+                                  (work / "definitions.xml").string() + "'",
+                              &status);
+  ASSERT_EQ(status, 0);
+  std::string text = ReadHost(work / "definitions.xml");
+  const std::size_t version = text.find("VERSION=\"4.23.0001\"");
+  ASSERT_NE(version, std::string::npos);
+  text.replace(version, 19, "VERSION=\"15.1\"");
+  WriteHost(work / "definitions.xml", text);
+  testing_support::RunCommand(vxdb + " pack '" + (work / "definitions.xml").string() + "' '" +
+                                  (work / "published" / "database.db").string() + "'",
+                              &status);
+  ASSERT_EQ(status, 0);
+  const std::string list =
+      testing_support::RunCommand(vxdb + " publish '" + (work / "published").string() +
+                                  "' --version 15.1 --base-url " + server.Url("/files"));
+  server.Serve("/vexmarlse/updatecore.aspx", "4.23\n0\n0\n");
+  server.Serve("/vexmarl/update.txt", list);
+  server.Serve("/files/database.db", ReadHost(work / "published" / "database.db"));
+  const std::string cli = "C:\\Program Files\\Vexmarl\\vexmarl-cli.exe";
+
+  const std::string checked = testing_support::RunCommand(
+      std::string(VEXMACHINE_PROGRAM) + " run '" + image.Root() + "' '" + cli + "' update --check",
+      &status);
+  EXPECT_EQ(checked, "program\tUpdateNone\t0\t4.23\ndatabase\tUpdateAvailable\t0\t15.1\n");
+  EXPECT_EQ(status, 1);
+
+  testing_support::HelperProcess update(
+      {VEXMACHINE_PROGRAM, "run", image.Root(), cli, "update", "--yes"});
+  EXPECT_EQ(update.Report(), "program\tUpdateNone\t0\t4.23");
+  EXPECT_EQ(update.Report(), "database\tUpdateAvailable\t0\t15.1");
+  EXPECT_EQ(update.Report(), "database\tUpdateDownloaded\t0\t15.1");
+  for (int i = 0;
+       i < 300 && ReadHost(program / "database.db") != ReadHost(work / "published" / "database.db");
+       ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_EQ(ReadHost(program / "database.db"), ReadHost(work / "published" / "database.db"));
+  for (int i = 0; i < 100 && fs::exists(program / "Corvane.dat"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
+  const std::string summary = testing_support::RunCommand(
+      std::string(VEXMACHINE_PROGRAM) + " run '" + image.Root() + "' '" + cli + "' scan 2>&1");
+  const std::size_t at = summary.find("Session log: ");
+  ASSERT_NE(at, std::string::npos) << summary;
+  const std::string log = summary.substr(at + 13, summary.find('\n', at) - at - 13);
+  const auto host = image.Files().HostPathOf(log);
+  ASSERT_TRUE(host) << log;
+  EXPECT_NE(ReadHost(*host).find("DatabaseVersion = \"15.1\""), std::string::npos);
 }
 
 }  // namespace
