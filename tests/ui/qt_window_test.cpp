@@ -4,6 +4,7 @@
 // files and the session log.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
@@ -19,10 +20,13 @@
 #include <sstream>
 
 #include "app/page_ids.h"
+#include "app/update_checker.h"
 #include "app/user_settings.h"
 #include "foundation/setting_names.h"
 #include "support/installed_program.h"
 #include "ui/qt/window_driver.h"
+#include "updater/update_library.h"
+#include "updater/update_server.h"
 
 // Texts of the widgets in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -386,6 +390,49 @@ TEST_F(QtWindowTest, TheFolderChooserStoresWhatIsConfirmedOnly) {
     EXPECT_EQ(Setting(setting::kCustScanDrivesNum), 0u);
     EXPECT_EQ(Get<QLabel>("folders")->text(), "");
   });
+}
+
+TEST_F(QtWindowTest, AnUpdateDownloadShowsItsProgressAndCancelStopsIt) {
+  testing_support::UpdateServer server;
+  updater::UpdateLibrary::Instance().UseMachine(&image_.Machine());
+  app::UserSettings(image_.Machine().registry(), "Vexmarl")
+      .WriteText("Vexmarl", app::kUpdateServerValue, server.Url(""));
+  server.Serve("/vexmarlse/updatecore.aspx", "4.23\n0\n0\n");
+  server.Serve("/vexmarl/update.txt", "15.25\n1\n0\ndatabase.db\t\t1000000\t" +
+                                          server.Url("/files/database.db") + "\t0\t0\n");
+  server.Server().Get(
+      "/files/database.db", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content_provider(1000000, "application/octet-stream",
+                                      [](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                                        return sink.write(std::string(512, 'd').data(), 512);
+                                      });
+      });
+  Run([&](WindowFrame& frame, app::MainWindow& window) {
+    QStringList told;
+    driving::AnswerMessageBoxes(&frame, [&](const QString& text) {
+      told << text;
+      return text.startsWith("A new definitions database") ? QMessageBox::Yes : QMessageBox::Ok;
+    });
+    Click(Get("navOptions"));
+    Click(Get("update"));  // the options page's update command: message 3012
+    QWidget* progress = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+      for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == "updateProgress" && widget->isVisible()) progress = widget;
+      return progress != nullptr;
+    }));
+    EXPECT_TRUE(WaitUntil([&] {
+      return progress->findChild<QLabel*>("updateStatus")->text() == "Downloading update...";
+    }));
+    Click(progress->findChild<QPushButton*>("cancel"));
+    ASSERT_TRUE(WaitUntil([&] { return !window.Updates()->InProgress(); }));
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_EQ(told.value(0), QString("A new definitions database for Vexmarl is available "
+                                     "(version 15.25). Download it now?"));
+    EXPECT_EQ(told.value(1), Text(165));
+  });
+  updater::UpdateLibrary::Instance().UseMachine(nullptr);
 }
 
 TEST_F(QtWindowTest, TheStatusLineShowsTheHintOfTheControlUnderTheMouse) {

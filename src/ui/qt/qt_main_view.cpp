@@ -7,13 +7,39 @@
 #include "ui/qt/gui_thread.h"
 #include "ui/qt/qt_event_loop.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/update_progress.h"
 #include "ui/qt/window_frame.h"
 
 namespace ui::qt {
 
-QtMainView::QtMainView(platform::Machine& machine) : machine_(machine), prompt_(machine) {}
+namespace {
 
-QtMainView::~QtMainView() = default;
+// The update library's progress view, from its download thread, shown in the window's dialog.
+void PresentUpdateProgress(const CvProgressView* view, void* context) {
+  auto* dialog = static_cast<UpdateProgress*>(context);
+  RunOnGuiThread(
+      dialog,
+      [dialog, caption = QString::fromUtf8(view->caption), status = QString::fromUtf8(view->status),
+       timeLeft = QString::fromUtf8(view->timeLeft), rate = QString::fromUtf8(view->rate),
+       bar = view->bar, visible = view->visible != 0] {
+        dialog->Present(caption, status, timeLeft, rate, bar, visible);
+      });
+}
+
+}  // namespace
+
+// The downloads of updates show their progress in a dialog of the view's, which lives as long
+// as the view: a download's thread may still report after the window has closed.
+QtMainView::QtMainView(platform::Machine& machine)
+    : machine_(machine),
+      prompt_(machine),
+      updateProgress_(std::make_unique<UpdateProgress>(nullptr)) {
+  CvSetProgressPresenter(&PresentUpdateProgress, updateProgress_.get());
+}
+
+QtMainView::~QtMainView() {
+  CvSetProgressPresenter(nullptr, nullptr);
+}
 
 void QtMainView::Attach(app::MainWindow* window) {
   if (!window) {

@@ -14,6 +14,7 @@
 namespace ui::qt {
 
 class WindowFrame;
+class UpdateProgress;
 
 class QtMainView : public app::MainView {
  public:
@@ -43,6 +44,7 @@ class QtMainView : public app::MainView {
   QObject alive_;  // work handed over from other threads ends with the view
   QtPrompt prompt_;
   std::unique_ptr<WindowFrame> frame_;
+  std::unique_ptr<UpdateProgress> updateProgress_;
   std::function<void(const platform::MSG&)> preTranslate_;
   std::function<void(WindowFrame&)> opened_;
 };
