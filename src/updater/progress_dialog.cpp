@@ -1,5 +1,7 @@
 #include "updater/progress_dialog.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -36,6 +38,15 @@ std::string SizeText(long long bytes) {
 }
 
 void ConsoleProgressPresenter::Present(const ProgressView& view) {
+  // On a terminal one line is written again in place; elsewhere (a log) each new status text
+  // gets a line of its own.
+  static const bool terminal = isatty(STDERR_FILENO) != 0;
+  if (!terminal) {
+    if (view.visible && !view.status.empty() && view.status != lastStatus_)
+      std::cerr << view.caption << ": " << view.status << std::endl;
+    lastStatus_ = view.visible ? view.status : std::string();
+    return;
+  }
   if (!view.visible) {
     if (shown_) std::cerr << std::endl;
     shown_ = false;

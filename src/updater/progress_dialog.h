@@ -34,13 +34,14 @@ class ProgressPresenter {
   virtual void Present(const ProgressView& view) = 0;
 };
 
-// A progress line on standard error, written again in place at each change.
+// A progress line on standard error, written again in place at each change on a terminal.
 class ConsoleProgressPresenter : public ProgressPresenter {
  public:
   void Present(const ProgressView& view) override;
 
  private:
   bool shown_ = false;
+  std::string lastStatus_;
 };
 
 // A presenter of the program's: its C callback gets the view with its texts.

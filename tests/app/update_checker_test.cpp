@@ -4,7 +4,7 @@
 
 #include "app/main_window_fixture.h"
 #include "updater/update_library.h"
-#include "updater/update_server.h"
+#include "update_server/update_server.h"
 
 namespace app {
 namespace {

@@ -14,7 +14,7 @@
 #include "app/user_settings.h"
 #include "support/helper_process.h"
 #include "support/installed_program.h"
-#include "updater/update_server.h"
+#include "update_server/update_server.h"
 #include "updater/zip_writer.h"
 
 namespace {

@@ -26,7 +26,7 @@
 #include "support/installed_program.h"
 #include "ui/qt/window_driver.h"
 #include "updater/update_library.h"
-#include "updater/update_server.h"
+#include "update_server/update_server.h"
 
 // Texts of the widgets in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {

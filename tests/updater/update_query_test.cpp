@@ -11,7 +11,7 @@
 #include "support/temp_image.h"
 #include "updater/corvane.h"
 #include "updater/update_library.h"
-#include "updater/update_server.h"
+#include "update_server/update_server.h"
 
 namespace updater {
 namespace {

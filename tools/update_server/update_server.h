@@ -1,5 +1,6 @@
-// An HTTP server on 127.0.0.1 for the update tests: fixed replies by path, handlers of
-// its own where a test needs them, and the paths it was asked for. Stopped with the test.
+// An update server on 127.0.0.1 for the tests and the demo: fixed replies by path, a folder
+// served as it is, handlers of the caller's where needed, and the paths it was asked for.
+// It stops with its object.
 #pragma once
 
 #include <httplib.h>
@@ -15,12 +16,14 @@ namespace testing_support {
 
 class UpdateServer {
  public:
-  UpdateServer() {
+  // port 0: any free port.
+  explicit UpdateServer(int port = 0) {
     server_.set_logger([this](const httplib::Request& request, const httplib::Response&) {
       std::lock_guard guard(lock_);
       asked_.push_back(request.path);
     });
-    port_ = server_.bind_to_any_port("127.0.0.1");
+    port_ = port ? (server_.bind_to_port("127.0.0.1", port) ? port : -1)
+                 : server_.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_.listen_after_bind(); });
     while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
@@ -35,6 +38,10 @@ class UpdateServer {
       response.status = status;
       response.set_content(body, "application/octet-stream");
     });
+  }
+  // Serves the files of a host folder below the address prefix ("/files").
+  bool ServeFolder(const std::string& prefix, const std::string& folder) {
+    return server_.set_mount_point(prefix, folder);
   }
   httplib::Server& Server() { return server_; }
   std::string Url(const std::string& path) const {
