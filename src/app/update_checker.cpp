@@ -127,25 +127,18 @@ void UpdateChecker::OnTimer() {
   if (settings_.ReadNumber(kFixedSettingsKeyName, setting::kDownloadComplete, 0) != 0) return;
   inProgress_ = true;
   SetCurrentVersions();
-  StartProgramCheck();
+  StartCheck(UpdateChannel::Program);
 }
 
-void UpdateChecker::StartProgramCheck() {
-  phase_ = UpdateChannel::Program;
-  CvSetup(&programSetup_);
-  CvInitialize(&programRecord_);
-  programRecord_.notifyWindow = window_;
-  programRecord_.showProgress = 1;
-  CvQueryServerAsync(&programRecord_);
-}
-
-void UpdateChecker::StartDatabaseCheck() {
-  phase_ = UpdateChannel::Database;
-  CvSetup(&databaseSetup_);
-  CvInitialize(&databaseRecord_);
-  databaseRecord_.notifyWindow = window_;
-  databaseRecord_.showProgress = 1;
-  CvQueryServerAsync(&databaseRecord_);
+void UpdateChecker::StartCheck(UpdateChannel channel) {
+  phase_ = channel;
+  const bool program = channel == UpdateChannel::Program;
+  UpdateStatus& record = program ? programRecord_ : databaseRecord_;
+  CvSetup(program ? &programSetup_ : &databaseSetup_);
+  CvInitialize(&record);
+  record.notifyWindow = window_;
+  record.showProgress = 1;
+  CvQueryServerAsync(&record);
 }
 
 void UpdateChecker::Download(UpdateStatus& record) {
@@ -188,11 +181,11 @@ void UpdateChecker::OnStatus(int code) {
     case UpdateAvailable:
       if (channel == UpdateChannel::Program) {
         if (checkOnly_) {
-          StartDatabaseCheck();
+          StartCheck(UpdateChannel::Database);
         } else if (!autoProgram_ || Ask(kProgramOffer, {branding_.APPNAME, record.serverVersion})) {
           Download(record);
         } else {
-          StartDatabaseCheck();
+          StartCheck(UpdateChannel::Database);
         }
       } else if (checkOnly_) {
         inProgress_ = false;
@@ -206,7 +199,7 @@ void UpdateChecker::OnStatus(int code) {
       return;
     case UpdateNone:
       if (channel == UpdateChannel::Program) {
-        StartDatabaseCheck();
+        StartCheck(UpdateChannel::Database);
         return;
       }
       if (userAsked_) {

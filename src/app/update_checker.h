@@ -69,8 +69,7 @@ class UpdateChecker {
 
  private:
   void SetCurrentVersions();
-  void StartProgramCheck();
-  void StartDatabaseCheck();
+  void StartCheck(UpdateChannel channel);
   void Download(UpdateStatus& record);
   void HandOver(UpdateStatus& record);
   void Say(unsigned textId, std::initializer_list<TextArgument> arguments = {});

@@ -1,33 +1,14 @@
 #include "definitions/path_macros.h"
 
+#include "foundation/folder_macros.h"
+
 namespace definitions {
 
 using namespace platform;
 
 namespace {
 
-constexpr std::size_t kPathMacroCount = 12;
-constexpr std::size_t kLongestExpansion = 259;
-
-struct FolderMacro {
-  const char* name;
-  int folder;  // 0: the environment string %temp%
-};
-
-constexpr FolderMacro kPathMacros[kPathMacroCount] = {
-    {"%appdata%", CSIDL_APPDATA},
-    {"%autostart%", CSIDL_STARTUP},
-    {"%commonprogramfiles%", CSIDL_PROGRAM_FILES_COMMON},
-    {"%desktop%", CSIDL_DESKTOPDIRECTORY},
-    {"%favorites%", CSIDL_FAVORITES},
-    {"%programfiles%", CSIDL_PROGRAM_FILES},
-    {"%startmenu%", CSIDL_STARTMENU},
-    {"%startupprograms%", CSIDL_PROGRAMS},
-    {"%system%", CSIDL_SYSTEM},
-    {"%temp%", 0},
-    {"%userprofile%", CSIDL_PROFILE},
-    {"%windir%", CSIDL_WINDOWS},
-};
+constexpr std::size_t kPathMacroCount = foundation::kFolderMacros.size();
 
 constexpr std::pair<const char*, const char*> kRegistryMacros[] = {
     {"%winsock0%",
@@ -48,20 +29,8 @@ constexpr std::pair<const char*, const char*> kRegistryMacros[] = {
 
 void PathMacros::Fill(System& system) {
   table_.clear();
-  for (const FolderMacro& macro : kPathMacros) {
-    std::string expansion;
-    if (macro.folder == 0) {
-      char buffer[261];
-      DWORD needed = system.ExpandEnvironmentStringsA("%temp%", buffer, sizeof buffer);
-      if (needed > 0 && needed <= sizeof buffer) expansion = buffer;
-    } else {
-      char path[MAX_PATH];
-      if (system.SHGetFolderPathA(nullptr, macro.folder, nullptr, 0, path) == S_OK)
-        expansion = path;
-    }
-    if (expansion.size() > kLongestExpansion) expansion.resize(kLongestExpansion);
-    table_.emplace_back(macro.name, expansion);
-  }
+  for (const foundation::FolderMacro& macro : foundation::kFolderMacros)
+    table_.emplace_back(macro.name, foundation::FolderMacroValue(system, macro));
   for (const auto& [name, expansion] : kRegistryMacros) table_.emplace_back(name, expansion);
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <thread>
 
+#include "foundation/folder_macros.h"
 #include "foundation/whole_file.h"
 #include "updater/update_list.h"
 #include "updater/zip_extract.h"
@@ -21,25 +22,6 @@ constexpr const char* kLibraryTitle = "Corvane";  // the caption of the library'
 constexpr const char* kInstallErrorText = "Error in installing updates.";
 constexpr const char* kInstallerEntry = ",InstallUpdates";
 constexpr const char* kDllRunner = "rundll32";
-
-struct PathMacro {
-  const char* macro;
-  int folder;  // 0: the environment's %temp%
-};
-const PathMacro kPathMacros[] = {
-    {"%appdata%", CSIDL_APPDATA},
-    {"%autostart%", CSIDL_STARTUP},
-    {"%commonprogramfiles%", CSIDL_PROGRAM_FILES_COMMON},
-    {"%desktop%", CSIDL_DESKTOPDIRECTORY},
-    {"%favorites%", CSIDL_FAVORITES},
-    {"%programfiles%", CSIDL_PROGRAM_FILES},
-    {"%startmenu%", CSIDL_STARTMENU},
-    {"%startupprograms%", CSIDL_PROGRAMS},
-    {"%system%", CSIDL_SYSTEM},
-    {"%temp%", 0},
-    {"%userprofile%", CSIDL_PROFILE},
-    {"%windir%", CSIDL_WINDOWS},
-};
 
 // Systems before version 4.90 know a program by its 8.3 path.
 bool WantsShortPaths(System& system) {
@@ -111,16 +93,10 @@ std::string ProgramPath(Machine& machine) {
 }
 
 std::string ExpandPathMacros(System& system, std::string folder) {
-  for (const PathMacro& macro : kPathMacros) {
-    if (folder.find(macro.macro) == std::string::npos) continue;
-    char value[MAX_PATH + 1] = {};
-    if (macro.folder) {
-      system.SHGetFolderPathA(nullptr, macro.folder, nullptr, 0, value);
-    } else {
-      system.ExpandEnvironmentStringsA("%temp%", value, MAX_PATH);
-    }
-    const std::string replacement(value, strnlen(value, MAX_PATH));
-    const std::string name = macro.macro;
+  for (const foundation::FolderMacro& macro : foundation::kFolderMacros) {
+    const std::string name = macro.name;
+    if (folder.find(name) == std::string::npos) continue;
+    const std::string replacement = foundation::FolderMacroValue(system, macro);
     for (std::size_t at = folder.find(name); at != std::string::npos;
          at = folder.find(name, at + replacement.size()))
       folder.replace(at, name.size(), replacement);
