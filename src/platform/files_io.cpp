@@ -7,6 +7,7 @@
 
 #include "platform/file_facts.h"
 #include "platform/files.h"
+#include "platform/host_calls.h"
 #include "platform/last_error.h"
 #include "platform/open_file.h"
 #include "platform/running_images.h"
@@ -52,10 +53,10 @@ HANDLE Files::CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
   if ((desiredAccess & FILE_APPEND_DATA) &&
       !(desiredAccess & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA)))
     flags |= O_APPEND;
-  int fd = open(target.host.c_str(), flags | (creating ? O_CREAT | O_EXCL : 0), 0666);
+  int fd = Host().open(target.host.c_str(), flags | (creating ? O_CREAT | O_EXCL : 0), 0666);
   if (fd < 0 && creating && errno == EEXIST && creationDisposition != CREATE_NEW) {
     creating = false;  // another process made it meanwhile
-    fd = open(target.host.c_str(), flags);
+    fd = Host().open(target.host.c_str(), flags, 0);
   }
   if (fd < 0) return Fail(Win32ErrorFromErrno(errno), INVALID_HANDLE_VALUE);
 
@@ -71,7 +72,7 @@ HANDLE Files::CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
   if (file->shareRegistration < 0) return Fail(error, INVALID_HANDLE_VALUE);
 
   if (!creating && truncating) {
-    int result = writing ? ftruncate(fd, 0) : truncate(target.host.c_str(), 0);
+    int result = writing ? Host().ftruncate(fd, 0) : truncate(target.host.c_str(), 0);
     if (result != 0) return Fail(Win32ErrorFromErrno(errno), INVALID_HANDLE_VALUE);
   }
   if (creating && (flagsAndAttributes & kCreationAttributeBits))
@@ -91,7 +92,7 @@ BOOL Files::ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* byte
   if (!buffer && bytesToRead) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   DWORD total = 0;
   while (total < bytesToRead) {
-    ssize_t count = read(file->fd, static_cast<char*>(buffer) + total, bytesToRead - total);
+    ssize_t count = Host().read(file->fd, static_cast<char*>(buffer) + total, bytesToRead - total);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) return Fail(Win32ErrorFromErrno(errno), FALSE);
     if (count == 0) break;
@@ -110,7 +111,8 @@ BOOL Files::WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, DWO
   if (!buffer && bytesToWrite) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   DWORD total = 0;
   while (total < bytesToWrite) {
-    ssize_t count = write(file->fd, static_cast<const char*>(buffer) + total, bytesToWrite - total);
+    ssize_t count =
+        Host().write(file->fd, static_cast<const char*>(buffer) + total, bytesToWrite - total);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
       if (bytesWritten) *bytesWritten = total;
@@ -174,7 +176,7 @@ BOOL Files::SetEndOfFile(HANDLE handle) {
   if (!file) return FALSE;
   if (!(file->rights & FILE_SHARE_WRITE)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   off_t position = lseek(file->fd, 0, SEEK_CUR);
-  if (position < 0 || ftruncate(file->fd, position) != 0)
+  if (position < 0 || Host().ftruncate(file->fd, position) != 0)
     return Fail(Win32ErrorFromErrno(errno), FALSE);
   return TRUE;
 }
@@ -182,7 +184,7 @@ BOOL Files::SetEndOfFile(HANDLE handle) {
 BOOL Files::FlushFileBuffers(HANDLE handle) {
   auto file = FileOf(handle);
   if (!file) return FALSE;
-  if (fsync(file->fd) != 0) return Fail(Win32ErrorFromErrno(errno), FALSE);
+  if (Host().fsync(file->fd) != 0) return Fail(Win32ErrorFromErrno(errno), FALSE);
   return TRUE;
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/file_facts.h"
 #include "platform/files.h"
+#include "platform/host_calls.h"
 #include "platform/last_error.h"
 #include "platform/running_images.h"
 
@@ -79,7 +80,7 @@ BOOL Files::DeleteFileA(LPCSTR fileName) {
   if (!target.exists) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   if (IsFolder(target)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (DWORD error = CheckReplaceable(target)) return Fail(error, FALSE);
-  if (unlink(target.host.c_str()) != 0) return Fail(Win32ErrorFromErrno(errno), FALSE);
+  if (Host().unlink(target.host.c_str()) != 0) return Fail(Win32ErrorFromErrno(errno), FALSE);
   return TRUE;
 }
 
@@ -87,7 +88,7 @@ BOOL Files::CreateDirectoryA(LPCSTR pathName, const void*) {
   ResolvedPath target;
   if (DWORD error = Resolve(pathName, FinalLink::Keep, target, nullptr)) return Fail(error, FALSE);
   if (target.exists) return Fail(ERROR_ALREADY_EXISTS, FALSE);
-  if (mkdir(target.host.c_str(), 0777) != 0) return Fail(Win32ErrorFromErrno(errno), FALSE);
+  if (Host().mkdir(target.host.c_str(), 0777) != 0) return Fail(Win32ErrorFromErrno(errno), FALSE);
   return TRUE;
 }
 
@@ -101,7 +102,7 @@ BOOL Files::RemoveDirectoryA(LPCSTR pathName) {
     struct stat pointed;
     if (stat(target.host.c_str(), &pointed) != 0 || !S_ISDIR(pointed.st_mode))
       return Fail(ERROR_DIRECTORY, FALSE);
-    if (unlink(target.host.c_str()) != 0) return Fail(Win32ErrorFromErrno(errno), FALSE);
+    if (Host().unlink(target.host.c_str()) != 0) return Fail(Win32ErrorFromErrno(errno), FALSE);
     return TRUE;
   }
   if (!IsFolder(target)) return Fail(ERROR_DIRECTORY, FALSE);
@@ -109,7 +110,7 @@ BOOL Files::RemoveDirectoryA(LPCSTR pathName) {
   if (ReadFileFacts(image_, target.host, facts) == 0 &&
       (facts.attributes & FILE_ATTRIBUTE_READONLY))
     return Fail(ERROR_ACCESS_DENIED, FALSE);
-  if (rmdir(target.host.c_str()) != 0) {
+  if (Host().rmdir(target.host.c_str()) != 0) {
     return Fail(errno == EEXIST ? ERROR_DIR_NOT_EMPTY : Win32ErrorFromErrno(errno), FALSE);
   }
   return TRUE;
@@ -146,7 +147,7 @@ BOOL Files::MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
     if (DWORD error = shareModes_.Check(source.info.st_dev, source.info.st_ino, DELETE))
       return Fail(error, FALSE);
   }
-  if (rename(source.host.c_str(), destination.c_str()) == 0) return TRUE;
+  if (Host().rename(source.host.c_str(), destination.c_str()) == 0) return TRUE;
   if (errno != EXDEV || IsFolder(source) || !(flags & MOVEFILE_COPY_ALLOWED))
     return Fail(errno == EXDEV ? ERROR_NOT_SAME_DEVICE : Win32ErrorFromErrno(errno), FALSE);
   if (!CopyFileA(existingFileName, newFileName, FALSE)) return FALSE;

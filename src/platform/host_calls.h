@@ -1,0 +1,28 @@
+// The host's file system calls that the layer makes for the files of an image, behind one
+// table of functions: tests replace an entry to make the N-th call fail as a full disk or a
+// failing device would. Unless replaced, each entry is the C library's own function.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace platform {
+
+struct HostCalls {
+  int (*open)(const char* path, int flags, mode_t mode);
+  ssize_t (*read)(int fd, void* buffer, size_t size);
+  ssize_t (*write)(int fd, const void* buffer, size_t size);
+  int (*ftruncate)(int fd, off_t length);
+  int (*fsync)(int fd);
+  int (*unlink)(const char* path);
+  int (*mkdir)(const char* path, mode_t mode);
+  int (*rmdir)(const char* path);
+  int (*rename)(const char* from, const char* to);
+};
+
+// The table the layer calls through.
+HostCalls& Host();
+// The C library's functions.
+const HostCalls& LibraryCalls();
+
+}  // namespace platform

@@ -1,0 +1,84 @@
+// Makes the machine layer's N-th host file system call fail, as a full disk or a failing device
+// would, for as long as the object lives; every call is counted whether it fails or not.
+#pragma once
+
+#include <cerrno>
+
+#include "platform/host_calls.h"
+
+namespace testing_support {
+
+class FaultInjection {
+ public:
+  // failing counts from 1; the call fails with the error (errno).
+  FaultInjection(int failing, int error) {
+    failing_ = failing;
+    error_ = error;
+    calls_ = 0;
+    hit_ = false;
+    platform::HostCalls& host = platform::Host();
+    host.open = [](const char* path, int flags, mode_t mode) {
+      return Fails() ? -1 : platform::LibraryCalls().open(path, flags, mode);
+    };
+    host.read = [](int fd, void* buffer, size_t size) -> ssize_t {
+      return Fails() ? -1 : platform::LibraryCalls().read(fd, buffer, size);
+    };
+    host.write = [](int fd, const void* buffer, size_t size) -> ssize_t {
+      return Fails() ? -1 : platform::LibraryCalls().write(fd, buffer, size);
+    };
+    host.ftruncate = [](int fd, off_t length) {
+      return Fails() ? -1 : platform::LibraryCalls().ftruncate(fd, length);
+    };
+    host.fsync = [](int fd) { return Fails() ? -1 : platform::LibraryCalls().fsync(fd); };
+    host.unlink = [](const char* path) {
+      return Fails() ? -1 : platform::LibraryCalls().unlink(path);
+    };
+    host.mkdir = [](const char* path, mode_t mode) {
+      return Fails() ? -1 : platform::LibraryCalls().mkdir(path, mode);
+    };
+    host.rmdir = [](const char* path) {
+      return Fails() ? -1 : platform::LibraryCalls().rmdir(path);
+    };
+    host.rename = [](const char* from, const char* to) {
+      return Fails() ? -1 : platform::LibraryCalls().rename(from, to);
+    };
+  }
+  ~FaultInjection() { platform::Host() = platform::LibraryCalls(); }
+  FaultInjection(const FaultInjection&) = delete;
+  FaultInjection& operator=(const FaultInjection&) = delete;
+
+  // Whether the failing call came: when not, the operation ran clean.
+  bool Hit() const { return hit_; }
+  int Calls() const { return calls_; }
+
+ private:
+  static bool Fails() {
+    if (++calls_ != failing_) return false;
+    hit_ = true;
+    errno = error_;
+    return true;
+  }
+
+  static inline int failing_ = 0, error_ = 0, calls_ = 0;
+  static inline bool hit_ = false;
+};
+
+// Runs the operation with its 1st, 2nd, ... host call failing in turn until it runs clean;
+// prepare sets the starting state before each run (without faults), check gets the number of
+// the failing call and whether it came. The number of faults tried.
+template <typename Prepare, typename Operation, typename Check>
+int WithEachCallFailing(int error, Prepare prepare, Operation operation, Check check) {
+  for (int failing = 1;; ++failing) {
+    prepare();
+    bool hit;
+    {
+      FaultInjection faults(failing, error);
+      operation();
+      hit = faults.Hit();
+    }
+    check(failing, hit);
+    if (!hit) return failing - 1;
+  }
+}
+
+}  // namespace testing_support
