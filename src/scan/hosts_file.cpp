@@ -49,7 +49,15 @@ bool HostsFiles::RemoveHostsEntry(const std::string& text) {
   platform::Files& files = machine_.files();
   for (std::size_t file = 0; file < paths_.size(); ++file) {
     auto content = foundation::ReadWholeFile(files, paths_[file]);
-    if (!content) continue;
+    if (!content) {
+      // A file that is gone, locked or closed to us is passed over; one that fails while it
+      // is read keeps its lines, and the removal did not happen.
+      const platform::DWORD error = platform::GetLastError();
+      if (error == platform::ERROR_FILE_NOT_FOUND || error == platform::ERROR_PATH_NOT_FOUND ||
+          error == platform::ERROR_ACCESS_DENIED || error == platform::ERROR_SHARING_VIOLATION)
+        continue;
+      return false;
+    }
     std::vector<std::string> kept;
     std::string newContent;
     for (const std::string& line : foundation::TextLines(*content)) {
