@@ -20,23 +20,36 @@ std::optional<std::string> ReadWholeFile(Files& files, const std::string& path) 
   return bytes;
 }
 
-bool WriteWholeFile(Files& files, const std::string& path, const std::string& bytes,
-                    DWORD disposition) {
+namespace {
+
+// The bytes as the file's content; with flush they are on the disk before this returns.
+bool WriteBytes(Files& files, const std::string& path, const std::string& bytes,
+                DWORD disposition, bool flush) {
   HANDLE file = files.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   bool ok =
       files.WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (ok && flush) ok = files.FlushFileBuffers(file);
   DWORD error = GetLastError();
   CloseHandle(file);
   if (!ok) return Fail(error, false);
   return written == bytes.size();
 }
 
+}  // namespace
+
+bool WriteWholeFile(Files& files, const std::string& path, const std::string& bytes,
+                    DWORD disposition) {
+  return WriteBytes(files, path, bytes, disposition, false);
+}
+
 bool ReplaceWholeFile(Files& files, const std::string& path, const std::string& bytes) {
   const std::string temporary = path + ".vxnew";
-  if (!WriteWholeFile(files, temporary, bytes)) {
+  // On the disk before it takes the old file's place: after a crash the file is whole, old or
+  // new, never an empty new one.
+  if (!WriteBytes(files, temporary, bytes, CREATE_ALWAYS, true)) {
     DWORD error = GetLastError();
     files.DeleteFileA(temporary.c_str());
     return Fail(error, false);
