@@ -239,10 +239,11 @@ bool QuarantineWriter::AppendEntry(EntryType type, const std::string& path, cons
   return true;
 }
 
-bool QuarantineWriter::AddFile(const std::string& path, const std::string& name) {
+bool QuarantineWriter::AddFile(const std::string& path, const std::string& name, bool* unopenable) {
   FileHandle source(files_.CreateFileA(path.c_str(), platform::GENERIC_READ, 0, nullptr,
                                        platform::OPEN_EXISTING, platform::FILE_ATTRIBUTE_NORMAL,
                                        nullptr));
+  if (unopenable) *unopenable = !source.Open();
   if (!source.Open()) return false;
   platform::LARGE_INTEGER size;
   platform::FILETIME times[3];

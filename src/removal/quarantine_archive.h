@@ -39,8 +39,10 @@ class QuarantineWriter {
   // and folders plus the registry backup.
   bool Create(const std::string& basePath, std::uint32_t capacity, std::string& finalPath);
   // Copies the file in as an entry; with an empty name it is the registry backup. A file
-  // that cannot be opened or read whole adds nothing and leaves the archive as it was.
-  bool AddFile(const std::string& path, const std::string& name);
+  // that cannot be opened or read whole adds nothing and leaves the archive as it was;
+  // unopenable tells whether it could not even be opened (in use, closed to us, gone), as
+  // opposed to an entry that failed on the way (a read or the archive's disk).
+  bool AddFile(const std::string& path, const std::string& name, bool* unopenable = nullptr);
   bool AddFolder(const std::string& path, const std::string& name);
   // Adds the registry text file and makes the item total count its registry items.
   bool AddRegistryBackup(const std::string& textFilePath, std::uint32_t registryItemCount);

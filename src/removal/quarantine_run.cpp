@@ -107,13 +107,18 @@ bool QuarantineRun(const QuarantineStep& step, const std::vector<scan::FoundItem
       [&registryText](const std::string& text) { registryText += text; }, step.logLine);
 
   std::uint32_t registryItems = 0;
+  bool entriesFailed = false;
   for (const scan::FoundItem& item : listed) {
     if (!item.selected) continue;
     const std::string& name = item.entry ? item.entry->name : std::string();
     switch (item.kind) {
-      case FoundItemKind::File:
-        writer.AddFile(item.text, name);  // a file that cannot be read is left out
+      case FoundItemKind::File: {
+        // A file that cannot be opened (in use, closed to us) is left out; one that failed on
+        // its way into the archive fails the step, so that nothing is removed unsaved.
+        bool unopenable = false;
+        if (!writer.AddFile(item.text, name, &unopenable) && !unopenable) entriesFailed = true;
         break;
+      }
       case FoundItemKind::Folder:
         writer.AddFolder(item.text, name);
         break;
@@ -139,7 +144,8 @@ bool QuarantineRun(const QuarantineStep& step, const std::vector<scan::FoundItem
   step.logLine("</Quarantines>");
   // Without its registry backup the archive could not bring the registry traces back, so
   // the step fails and nothing is removed.
-  const bool complete = backupWritten && writer.AddRegistryBackup(backupPath, registryItems);
+  const bool complete =
+      !entriesFailed && backupWritten && writer.AddRegistryBackup(backupPath, registryItems);
   const bool closed = writer.Close();
   machine.files().DeleteFileA(backupPath.c_str());
   if (complete && closed) return true;
