@@ -7,9 +7,11 @@
 #include <thread>
 
 #include "foundation/folder_path.h"
+#include "foundation/whole_file.h"
 #include "regedit/registry_io.h"
 #include "removal/quarantine_archive.h"
 #include "removal/quarantine_run.h"
+#include "support/fault_injection.h"
 #include "support/temp_image.h"
 
 namespace removal {
@@ -314,4 +316,66 @@ TEST_F(QuarantineTest, AStepThatCannotCreateItsArchiveFails) {
 }
 
 }  // namespace
+TEST_F(QuarantineTest, EachFailingCallOfAStepOrARestoreLosesNothing) {
+  const std::string page(5000, 'p');
+  image_.WriteFile("C:\\spy.dat", "spy bytes");
+  image_.WriteFile("C:\\page.dat", page);
+  const std::vector<FoundItem> items = {Item(FoundItemKind::File, "C:\\spy.dat"),
+                                        Item(FoundItemKind::File, "C:\\page.dat")};
+  const std::string store = image_.HostPath("Program Files/Vexmarl/Quarantine");
+  bool done = false;
+  std::string path;
+  // The step, with the archive's disk failing (full), then with reads failing (a bad sector):
+  // the originals stay as they are, and a step reported done left an archive with both.
+  int stepFaults = 0;
+  for (const auto& [error, kinds] :
+       {std::pair<int, unsigned>{ENOSPC, testing_support::kWrites | testing_support::kNames},
+        {EIO, testing_support::kReads}}) {
+    stepFaults += testing_support::WithEachCallFailing(
+        error,
+        [&] {
+          std::filesystem::remove_all(store);
+          path.clear();
+        },
+        [&] { done = QuarantineRun(Step(), items, &path); },
+        [&](int failing, bool hit) {
+          EXPECT_EQ(image_.ReadFile("C:\\spy.dat"), "spy bytes") << failing;
+          EXPECT_EQ(image_.ReadFile("C:\\page.dat"), page) << failing;
+          if (done) {
+            EXPECT_EQ(ReadItemTotal(image_.Files(), path), 2u) << error << " " << failing;
+          } else {
+            EXPECT_TRUE(hit) << failing;
+          }
+        },
+        kinds);
+  }
+  EXPECT_GE(stepFaults, 5);
+  ASSERT_TRUE(done);
+  // The restore: every file is back whole or still missing, and a failure is reported.
+  bool restored = false;
+  const int restoreFaults = testing_support::WithEachCallFailing(
+      EIO,
+      [&] {
+        image_.Files().DeleteFileA("C:\\spy.dat");
+        image_.Files().DeleteFileA("C:\\page.dat");
+      },
+      [&] { restored = RestoreArchive(image_.Machine(), path); },
+      [&](int failing, bool hit) {
+        for (const auto& [file, content] :
+             {std::pair<std::string, std::string>{"C:\\spy.dat", "spy bytes"},
+              {"C:\\page.dat", page}}) {
+          const auto now = foundation::ReadWholeFile(image_.Files(), file);
+          EXPECT_TRUE(!now || *now == content)
+              << failing << " " << file << ": " << (now ? now->size() : 0);
+          if (restored) {
+            EXPECT_TRUE(now.has_value()) << failing << " " << file;
+          }
+        }
+        if (!restored) {
+          EXPECT_TRUE(hit) << failing;
+        }
+      });
+  EXPECT_GE(restoreFaults, 4);
+}
+
 }  // namespace removal
