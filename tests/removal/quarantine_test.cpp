@@ -376,6 +376,8 @@ TEST_F(QuarantineTest, EachFailingCallOfAStepOrARestoreLosesNothing) {
         }
       });
   EXPECT_GE(restoreFaults, 4);
+  RecordProperty("stepFaults", stepFaults);
+  RecordProperty("restoreFaults", restoreFaults);
 }
 
 }  // namespace removal
