@@ -15,8 +15,10 @@ namespace setting = foundation::setting;
 constexpr const char* kProductCode = "VEXMARL";
 constexpr const char* kProgramCaption = "Vexmarl";
 constexpr const char* kDatabaseCaption = "Vexmarl Database";
-constexpr const char* kProgramQuery = "/vexmarlse/updatecore.aspx?vid=%s&pid=%d&lid=%s&cpid=%s";
+constexpr const char* kProgramQuery = "/vexmarlse/updatecore.aspx?vid=%s&pid=%i&lid=%s&cpid=%s";
 constexpr const char* kDatabaseQuery = "/vexmarl/update.txt";
+constexpr const char* kSettingsKeyFormat = "SOFTWARE\\%s";
+constexpr const char* kDecimalsFormat = "%%.%df";
 constexpr double kUncheckedDatabaseVersion = 15.0;
 
 // Texts.
@@ -36,7 +38,7 @@ std::string DatabaseVersionText(double version) {
     if (++decimals > 5) break;
     rest *= 10;
   }
-  return FormatText("%." + std::to_string(decimals) + "f", {version});
+  return FormatText(FormatText(kDecimalsFormat, {static_cast<long long>(decimals)}), {version});
 }
 
 const char* UpdateStatusName(int code) {
@@ -71,7 +73,7 @@ UpdateChecker::~UpdateChecker() {
 
 void UpdateChecker::Initialise(platform::HWND window) {
   window_ = window;
-  settingsKey_ = "SOFTWARE\\" + branding_.REGISTRYNAME;
+  settingsKey_ = FormatText(kSettingsKeyFormat, {branding_.REGISTRYNAME});
   // The server is configuration: scheme, host and port, without a path.
   std::string server = settings_.ReadText(settings_.KeyName(), kUpdateServerValue);
   if (server.empty()) server = kDefaultUpdateServer;

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "foundation/folder_macros.h"
+#include "foundation/text_format.h"
 #include "foundation/whole_file.h"
 #include "updater/update_list.h"
 #include "updater/zip_extract.h"
@@ -105,7 +106,8 @@ std::string ExpandPathMacros(System& system, std::string folder) {
 }
 
 std::string JoinTarget(const std::string& folder, const std::string& name) {
-  return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
+  const bool ends = !folder.empty() && folder.back() == '\\';
+  return foundation::FormatText(ends ? "%s%s" : "%s\\%s", {folder, name});
 }
 
 bool HandOverToInstaller(UpdateLibrary& library) {

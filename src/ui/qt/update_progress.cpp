@@ -1,6 +1,7 @@
 #include "ui/qt/update_progress.h"
 
 #include <QDialogButtonBox>
+#include <QFont>
 #include <QFormLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -10,6 +11,7 @@ namespace ui::qt {
 UpdateProgress::UpdateProgress(QWidget* parent) : QDialog(parent) {
   setObjectName("updateProgress");
   setModal(false);
+  setFont(QFont("MS Sans Serif", 8));  // the dialog template's font, where the desktop has it
   auto* layout = new QVBoxLayout(this);
   status_ = new QLabel;
   status_->setObjectName("updateStatus");
