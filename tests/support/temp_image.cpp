@@ -1,5 +1,7 @@
 #include "support/temp_image.h"
 
+#include <sqlite3.h>
+
 #include "foundation/whole_file.h"
 #include "vexmachine/create_image.h"
 
@@ -76,6 +78,25 @@ std::string RunCommand(const std::string& command, int* status) {
   int result = pclose(pipe);
   if (status) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
   return output;
+}
+
+std::string RegistryIntegrity(const std::string& imageRoot) {
+  sqlite3* database = nullptr;
+  if (sqlite3_open_v2((imageRoot + "/registry.db").c_str(), &database, SQLITE_OPEN_READONLY,
+                      nullptr) != SQLITE_OK) {
+    sqlite3_close(database);
+    return "cannot open";
+  }
+  std::string result;
+  sqlite3_exec(
+      database, "PRAGMA integrity_check",
+      [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) += values[0] ? values[0] : "";
+        return 0;
+      },
+      &result, nullptr);
+  sqlite3_close(database);
+  return result;
 }
 
 }  // namespace testing_support

@@ -35,6 +35,9 @@ class TempImage {
   std::unique_ptr<platform::Machine> machine_;
 };
 
+// SQLite's integrity check of the image's registry: "ok" when it is whole.
+std::string RegistryIntegrity(const std::string& imageRoot);
+
 // Runs a command and returns its standard output; the exit status goes to status.
 std::string RunCommand(const std::string& command, int* status = nullptr);
 

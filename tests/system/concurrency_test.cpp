@@ -2,7 +2,6 @@
 // file and another process writes the program's settings. Everything ends, nothing written is
 // lost, and the registry stays whole.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -90,20 +89,7 @@ TEST(ConcurrencyTest, AScanAnImportAndSettingsWritesOnOneImageLoseNothing) {
     if (Value(registry, "SOFTWARE\\Vexmarl", "Concurrent" + std::to_string(value)) != "<no value>")
       ++written;
   EXPECT_EQ(written, 300);
-  sqlite3* database = nullptr;
-  ASSERT_EQ(
-      sqlite3_open_v2((root + "/registry.db").c_str(), &database, SQLITE_OPEN_READONLY, nullptr),
-      SQLITE_OK);
-  std::string result;
-  sqlite3_exec(
-      database, "PRAGMA integrity_check",
-      [](void* out, int, char** values, char**) {
-        *static_cast<std::string*>(out) += values[0] ? values[0] : "";
-        return 0;
-      },
-      &result, nullptr);
-  sqlite3_close(database);
-  EXPECT_EQ(result, "ok");
+  EXPECT_EQ(testing_support::RegistryIntegrity(root), "ok");
 }
 
 }  // namespace

@@ -2,9 +2,6 @@
 // or import registry text: afterwards the file is whole, old or new, and the registry opens
 // and passes SQLite's integrity check.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sqlite3.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
@@ -56,30 +53,11 @@ TEST(CrashTest, TheRegistryStaysWholeWhenAnImportIsKilled) {
   std::mt19937 random(Seed());
   std::uniform_int_distribution<int> delay(0, 300000);  // microseconds
   for (int kill = 0; kill < 10; ++kill) {
-    const pid_t child = fork();
-    if (child == 0) {
-      setenv("VEXMARL_MACHINE", image.Root().c_str(), 1);
-      execl(REGEDIT_PROGRAM, REGEDIT_PROGRAM, "/s", "C:\\big.reg", nullptr);
-      _exit(127);
-    }
+    testing_support::HelperProcess import(
+        {"/usr/bin/env", "VEXMARL_MACHINE=" + image.Root(), REGEDIT_PROGRAM, "/s", "C:\\big.reg"});
     std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-    ::kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    sqlite3* database = nullptr;
-    ASSERT_EQ(sqlite3_open_v2((image.Root() + "/registry.db").c_str(), &database,
-                              SQLITE_OPEN_READWRITE, nullptr),
-              SQLITE_OK);
-    std::string result;
-    sqlite3_exec(
-        database, "PRAGMA integrity_check",
-        [](void* out, int, char** values, char**) {
-          *static_cast<std::string*>(out) += values[0] ? values[0] : "";
-          return 0;
-        },
-        &result, nullptr);
-    sqlite3_close(database);
-    ASSERT_EQ(result, "ok") << "kill " << kill;
+    import.Kill();
+    ASSERT_EQ(testing_support::RegistryIntegrity(image.Root()), "ok") << "kill " << kill;
   }
 }
 
