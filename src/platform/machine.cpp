@@ -15,7 +15,9 @@ Machine::Machine(MachineImage image, std::unique_ptr<Registry> registry)
       processes_(std::make_unique<Processes>(*files_)),
       shell_(std::make_unique<Shell>(*files_, *system_, *registry_, *processes_)),
       messages_(std::make_unique<Messages>(image_)),
-      internet_(std::make_unique<Internet>(*registry_)) {
+      internet_(std::make_unique<Internet>(*registry_)),
+      com_(std::make_unique<Com>(*files_, *registry_, *system_)),
+      libraries_(std::make_unique<Libraries>(*files_, *system_)) {
   system_->SetShortPathForm([this](const std::string& path) -> std::optional<std::string> {
     char buffer[MAX_PATH];
     const DWORD length = files_->GetShortPathNameA(path.c_str(), buffer, sizeof buffer);

@@ -6,8 +6,10 @@
 #include <string>
 
 #include "platform/code_page.h"
+#include "platform/com.h"
 #include "platform/files.h"
 #include "platform/internet.h"
+#include "platform/libraries.h"
 #include "platform/machine_image.h"
 #include "platform/messages.h"
 #include "platform/processes.h"
@@ -34,6 +36,8 @@ class Machine {
   Shell& shell() { return *shell_; }
   Messages& messages() { return *messages_; }
   Internet& internet() { return *internet_; }
+  Com& com() { return *com_; }
+  Libraries& libraries() { return *libraries_; }
 
  private:
   Machine(MachineImage image, std::unique_ptr<Registry> registry);
@@ -47,6 +51,8 @@ class Machine {
   std::unique_ptr<Shell> shell_;
   std::unique_ptr<Messages> messages_;
   std::unique_ptr<Internet> internet_;
+  std::unique_ptr<Com> com_;
+  std::unique_ptr<Libraries> libraries_;
 };
 
 }  // namespace platform

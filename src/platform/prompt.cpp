@@ -22,6 +22,28 @@ std::optional<std::vector<std::string>> Prompt::ChooseFolders(
   return folders;
 }
 
+std::optional<std::vector<std::string>> Prompt::ChooseFiles(const std::string& title,
+                                                            const std::string& folder,
+                                                            const std::string& selected,
+                                                            const std::string&) {
+  auto answer = ChooseFile(title, selected.empty() ? folder : folder + "\\" + selected);
+  if (!answer) return std::nullopt;
+  std::vector<std::string> files;
+  for (std::size_t start = 0; start <= answer->size();) {
+    std::size_t end = answer->find(';', start);
+    if (end == std::string::npos) end = answer->size();
+    if (end > start) files.push_back(answer->substr(start, end - start));
+    start = end + 1;
+  }
+  if (files.empty()) return std::nullopt;
+  return files;
+}
+
+std::optional<std::vector<TASK_TRIGGER>> Prompt::EditSchedule(const std::string&,
+                                                              const std::vector<TASK_TRIGGER>&) {
+  return std::nullopt;
+}
+
 int SafeAnswer(UINT type) {
   switch (type & 0x0F) {
     case MB_OKCANCEL:
@@ -88,49 +110,101 @@ std::optional<std::string> ConsolePrompt::ChooseFolder(const std::string& title)
   return line;
 }
 
+std::optional<std::vector<TASK_TRIGGER>> ConsolePrompt::EditSchedule(
+    const std::string& title, const std::vector<TASK_TRIGGER>& current) {
+  std::lock_guard guard(lock_);
+  out_ << title << ": ";
+  if (current.empty()) out_ << "no times";
+  for (std::size_t i = 0; i < current.size(); ++i)
+    out_ << (i ? "; " : "") << DescribeTrigger(current[i]);
+  out_ << "\n";
+  for (;;) {
+    auto line = AskLine(
+        "New times (daily HH:MM, weekly DAY[,DAY] HH:MM, once YYYY-MM-DD HH:MM; several "
+        "joined by \";\"; empty to cancel): ");
+    if (!line || line->empty()) return std::nullopt;
+    std::vector<TASK_TRIGGER> triggers;
+    bool understood = true;
+    for (std::size_t start = 0; start <= line->size() && understood;) {
+      std::size_t end = line->find(';', start);
+      if (end == std::string::npos) end = line->size();
+      std::string part = line->substr(start, end - start);
+      while (!part.empty() && part.front() == ' ') part.erase(0, 1);
+      while (!part.empty() && part.back() == ' ') part.pop_back();
+      if (!part.empty()) {
+        auto trigger = ParseTrigger(part, LocalTimeNow());
+        if (trigger) triggers.push_back(*trigger);
+        understood = trigger.has_value();
+      }
+      start = end + 1;
+    }
+    if (understood && !triggers.empty()) return triggers;
+    out_ << "Not understood: " << *line << "\n";
+  }
+}
+
 void ScriptedPrompt::AnswerMessage(int answer) {
   std::lock_guard guard(lock_);
-  answers_.push_back({true, answer, std::nullopt});
+  answers_.push_back({Kind::Message, answer, {}, {}, {}});
 }
 
 void ScriptedPrompt::AnswerChoice(std::optional<std::string> path) {
   std::lock_guard guard(lock_);
-  answers_.push_back({false, 0, std::move(path)});
+  answers_.push_back({Kind::Choice, 0, std::move(path), {}, {}});
 }
 
-int ScriptedPrompt::MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+void ScriptedPrompt::AnswerFiles(std::optional<std::vector<std::string>> paths) {
   std::lock_guard guard(lock_);
-  const std::string question = std::string(caption ? caption : "") + ": " + (text ? text : "");
+  answers_.push_back({Kind::Files, 0, {}, std::move(paths), {}});
+}
+
+void ScriptedPrompt::AnswerSchedule(std::optional<std::vector<TASK_TRIGGER>> triggers) {
+  std::lock_guard guard(lock_);
+  answers_.push_back({Kind::Schedule, 0, {}, {}, std::move(triggers)});
+}
+
+std::optional<ScriptedPrompt::Answer> ScriptedPrompt::Next(Kind kind, const std::string& question) {
+  std::lock_guard guard(lock_);
   asked_.push_back(question);
-  if (answers_.empty() || !answers_.front().message) {
+  if (answers_.empty() || answers_.front().kind != kind) {
     unexpected_.push_back(question);
-    return SafeAnswer(type);
+    return std::nullopt;
   }
-  int answer = answers_.front().button;
+  Answer answer = std::move(answers_.front());
   answers_.pop_front();
   return answer;
 }
 
-std::optional<std::string> ScriptedPrompt::Choice(const std::string& title) {
-  std::lock_guard guard(lock_);
-  const std::string question = "choose: " + title;
-  asked_.push_back(question);
-  if (answers_.empty() || answers_.front().message) {
-    unexpected_.push_back(question);
-    return std::nullopt;
-  }
-  auto path = answers_.front().path;
-  answers_.pop_front();
-  return path;
+int ScriptedPrompt::MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+  auto answer =
+      Next(Kind::Message, std::string(caption ? caption : "") + ": " + (text ? text : ""));
+  return answer ? answer->button : SafeAnswer(type);
 }
 
 std::optional<std::string> ScriptedPrompt::ChooseFile(const std::string& title,
                                                       const std::string&) {
-  return Choice(title);
+  auto answer = Next(Kind::Choice, "choose: " + title);
+  return answer ? answer->path : std::nullopt;
 }
 
 std::optional<std::string> ScriptedPrompt::ChooseFolder(const std::string& title) {
-  return Choice(title);
+  auto answer = Next(Kind::Choice, "choose: " + title);
+  return answer ? answer->path : std::nullopt;
+}
+
+std::optional<std::vector<std::string>> ScriptedPrompt::ChooseFiles(const std::string& title,
+                                                                    const std::string& folder,
+                                                                    const std::string& selected,
+                                                                    const std::string&) {
+  auto answer = Next(Kind::Files, "choose files: " + title + " in " + folder +
+                                      (selected.empty() ? "" : " [" + selected + "]"));
+  return answer ? answer->paths : std::nullopt;
+}
+
+std::optional<std::vector<TASK_TRIGGER>> ScriptedPrompt::EditSchedule(
+    const std::string& title, const std::vector<TASK_TRIGGER>&) {
+  auto answer = Next(Kind::Schedule, "schedule: " + title);
+  return answer ? answer->schedule : std::nullopt;
 }
 
 std::vector<std::string> ScriptedPrompt::Asked() const {

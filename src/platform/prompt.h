@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/task_trigger.h"
 #include "platform/win32_types.h"
 
 namespace platform {
@@ -40,6 +41,17 @@ class Prompt {
   // default one answer of ChooseFolder holding the folders separated by ";".
   virtual std::optional<std::vector<std::string>> ChooseFolders(
       const std::string& title, const std::string& text, const std::vector<std::string>& current);
+  // Several files to open, chosen in a dialog that starts in the folder with the given file
+  // (if any) selected and offers the filters ("LOG Files (*.log)|*.log|...||"); nothing when
+  // the person cancels. By default one answer of ChooseFile per file name, ";" between them.
+  virtual std::optional<std::vector<std::string>> ChooseFiles(const std::string& title,
+                                                              const std::string& folder,
+                                                              const std::string& selected,
+                                                              const std::string& filter);
+  // The schedule page of a task: the times it runs at, edited; nothing when the person
+  // cancels. By default cancelled.
+  virtual std::optional<std::vector<TASK_TRIGGER>> EditSchedule(
+      const std::string& title, const std::vector<TASK_TRIGGER>& current);
 };
 
 // The answer that changes nothing: OK for a box with only OK, otherwise No or Cancel.
@@ -56,6 +68,10 @@ class ConsolePrompt : public Prompt {
   std::optional<std::string> ChooseFile(const std::string& title,
                                         const std::string& initialFolder) override;
   std::optional<std::string> ChooseFolder(const std::string& title) override;
+  // Asks for the schedule as "daily HH:MM", "weekly DAY[,DAY...] HH:MM" or
+  // "once YYYY-MM-DD HH:MM", several joined by ";"; an empty answer cancels.
+  std::optional<std::vector<TASK_TRIGGER>> EditSchedule(
+      const std::string& title, const std::vector<TASK_TRIGGER>& current) override;
 
  private:
   std::optional<std::string> AskLine(const std::string& question);
@@ -72,24 +88,37 @@ class ScriptedPrompt : public Prompt {
  public:
   void AnswerMessage(int answer);
   void AnswerChoice(std::optional<std::string> path);
+  void AnswerFiles(std::optional<std::vector<std::string>> paths);
+  void AnswerSchedule(std::optional<std::vector<TASK_TRIGGER>> triggers);
 
   int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
   std::optional<std::string> ChooseFile(const std::string& title,
                                         const std::string& initialFolder) override;
   std::optional<std::string> ChooseFolder(const std::string& title) override;
+  std::optional<std::vector<std::string>> ChooseFiles(const std::string& title,
+                                                      const std::string& folder,
+                                                      const std::string& selected,
+                                                      const std::string& filter) override;
+  std::optional<std::vector<TASK_TRIGGER>> EditSchedule(
+      const std::string& title, const std::vector<TASK_TRIGGER>& current) override;
 
-  // Every question asked, as "caption: text" or "choose: title".
+  // Every question asked, as "caption: text", "choose: title", "choose files: title in
+  // FOLDER [SELECTED]" or "schedule: title".
   std::vector<std::string> Asked() const;
   std::vector<std::string> Unexpected() const;
   bool AllAnswered() const;
 
  private:
+  enum class Kind { Message, Choice, Files, Schedule };
   struct Answer {
-    bool message;
-    int button;
+    Kind kind;
+    int button = 0;
     std::optional<std::string> path;
+    std::optional<std::vector<std::string>> paths;
+    std::optional<std::vector<TASK_TRIGGER>> schedule;
   };
-  std::optional<std::string> Choice(const std::string& title);
+  // The next answer when it is of that kind; else the question is kept as unexpected.
+  std::optional<Answer> Next(Kind kind, const std::string& question);
 
   mutable std::mutex lock_;  // guards everything below
   std::deque<Answer> answers_;
