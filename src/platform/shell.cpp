@@ -51,11 +51,12 @@ bool IsHostProgram(const std::string& hostPath) {
 }
 
 // Host variables a started program still needs: the host's loader, sanitizers and time zone,
-// and the desktop the image's windows show on (its display, Qt's settings, the choice of view).
+// and the desktop the image's windows show on (its display, Qt's settings, the choice of view and
+// whether programs hand things to it).
 bool PassedThrough(const std::string& entry) {
   for (const char* prefix :
        {"LD_", "ASAN_", "UBSAN_", "LSAN_", "TZ=", "DISPLAY=", "WAYLAND_DISPLAY=", "XAUTHORITY=",
-        "XDG_RUNTIME_DIR=", "QT_", "VEXMARL_VIEW="}) {
+        "XDG_RUNTIME_DIR=", "QT_", "VEXMARL_VIEW=", "VEXMARL_DESKTOP="}) {
     if (entry.rfind(prefix, 0) == 0) return true;
   }
   return false;
@@ -199,11 +200,15 @@ HANDLE Shell::StartProgram(const std::string& program, const std::string& comman
 
 std::optional<std::string> Shell::AssociatedCommand(const std::string& file,
                                                     const std::string& verb) {
-  // A URL opens through its scheme's class, a document through its extension's.
-  std::string className;
+  // A URL opens through its scheme's class, a folder through "Directory" then "Folder", a
+  // document through its extension's.
+  std::vector<std::string> classNames;
   const std::size_t colon = file.find(':');
+  const DWORD attributes = files_.GetFileAttributesA(file.c_str());
   if (colon != std::string::npos && colon > 1 && file.find_first_of("\\/") > colon) {
-    className = file.substr(0, colon);
+    classNames.push_back(file.substr(0, colon));
+  } else if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    classNames = {"Directory", "Folder"};
   } else {
     const std::size_t dot = file.rfind('.');
     if (dot == std::string::npos || file.find('\\', dot) != std::string::npos) return std::nullopt;
@@ -217,21 +222,24 @@ std::optional<std::string> Shell::AssociatedCommand(const std::string& file,
                                              reinterpret_cast<BYTE*>(name), &size);
     registry_.RegCloseKey(extension);
     if (status != ERROR_SUCCESS) return std::nullopt;
-    className.assign(name, strnlen(name, size));
+    classNames.emplace_back(name, strnlen(name, size));
   }
-  HKEY command;
-  const std::string path = className + "\\shell\\" + verb + "\\command";
-  if (registry_.RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &command) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  char text[2048];
-  DWORD size = sizeof text, type = 0;
-  LONG status =
-      registry_.RegQueryValueExA(command, "", nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
-  registry_.RegCloseKey(command);
-  if (status != ERROR_SUCCESS) return std::nullopt;
-  std::string line(text, strnlen(text, size));
-  return type == REG_EXPAND_SZ ? system_.Expand(line) : line;
+  for (const std::string& className : classNames) {
+    HKEY command;
+    const std::string path = className + "\\shell\\" + verb + "\\command";
+    if (registry_.RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &command) !=
+        ERROR_SUCCESS)
+      continue;
+    char text[2048];
+    DWORD size = sizeof text, type = 0;
+    LONG status = registry_.RegQueryValueExA(command, "", nullptr, &type,
+                                             reinterpret_cast<BYTE*>(text), &size);
+    registry_.RegCloseKey(command);
+    if (status != ERROR_SUCCESS) continue;
+    std::string line(text, strnlen(text, size));
+    return type == REG_EXPAND_SZ ? system_.Expand(line) : line;
+  }
+  return std::nullopt;
 }
 
 ULONGLONG Shell::Execute(const SHELLEXECUTEINFOA& info, HANDLE* process) {

@@ -1,0 +1,67 @@
+#include "platform/libraries.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "platform/last_error.h"
+
+namespace platform {
+
+std::optional<std::string> Libraries::FindLibrary(const std::string& name) {
+  if (name.empty()) return std::nullopt;
+  auto exists = [&](const std::string& path) {
+    const DWORD attributes = files_.GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  };
+  if (name.find_first_of("\\/:") != std::string::npos)
+    return exists(name) ? std::optional<std::string>(name) : std::nullopt;
+  std::vector<std::string> folders;
+  std::error_code error;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) {
+    if (auto own = files_.WindowsPathOf(self.parent_path().string())) folders.push_back(*own);
+  }
+  folders.push_back(system_.SystemDirectory());
+  folders.push_back(system_.WindowsDirectory());
+  char current[MAX_PATH];
+  if (files_.GetCurrentDirectoryA(sizeof current, current) < sizeof current)
+    folders.push_back(current);
+  const std::string path = system_.EnvironmentVariable("PATH").value_or("");
+  for (std::size_t start = 0; start < path.size();) {
+    std::size_t end = path.find(';', start);
+    if (end == std::string::npos) end = path.size();
+    if (end > start) folders.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  for (const std::string& folder : folders) {
+    const std::string full = folder + (folder.ends_with("\\") ? "" : "\\") + name;
+    if (exists(full)) return full;
+  }
+  return std::nullopt;
+}
+
+HMODULE Libraries::LoadLibraryA(LPCSTR name) {
+  if (!name) return Fail(ERROR_INVALID_PARAMETER, HMODULE{});
+  const auto found = FindLibrary(name);
+  const auto host = found ? files_.HostPathOf(*found) : std::nullopt;
+  if (!host) return Fail(ERROR_MOD_NOT_FOUND, HMODULE{});
+  HMODULE module = dlopen(host->c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!module) return Fail(ERROR_BAD_EXE_FORMAT, HMODULE{});
+  return module;
+}
+
+FARPROC Libraries::GetProcAddress(HMODULE module, LPCSTR name) {
+  if (!module || !name) return Fail(ERROR_INVALID_HANDLE, FARPROC{});
+  void* symbol = dlsym(module, name);
+  if (!symbol) return Fail(ERROR_PROC_NOT_FOUND, FARPROC{});
+  return reinterpret_cast<FARPROC>(symbol);
+}
+
+BOOL Libraries::FreeLibrary(HMODULE module) {
+  if (!module || dlclose(module) != 0) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  return TRUE;
+}
+
+}  // namespace platform
