@@ -7,6 +7,7 @@
 #include "foundation/whole_file.h"
 #include "os_profiles.h"
 #include "platform/machine.h"
+#include "platform/scheduler.h"
 
 namespace vexmachine {
 
@@ -148,6 +149,17 @@ void WriteIdentity(RegistryWriter& write, const OsProfile& os, const FolderSet& 
   write.Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.exe", "", "exefile");
   write.Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\exefile\\shell\\open\\command", "",
              "\"%1\" %*");
+  // Folders open in the file browser.
+  write.Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Folder\\shell\\open\\command", "",
+             "explorer.exe \"%1\"");
+
+  // The task scheduler: its class, and where its tasks are kept.
+  write.Text(HKEY_LOCAL_MACHINE,
+             "SOFTWARE\\Classes\\CLSID\\" + GuidText(CLSID_CTaskScheduler) + "\\InprocServer32", "",
+             os.nt ? "%SystemRoot%\\System32\\mstask.dll" : "%windir%\\SYSTEM\\mstask.dll",
+             REG_EXPAND_SZ);
+  write.Text(HKEY_LOCAL_MACHINE, kSchedulingAgentKey, kTasksFolderValue,
+             os.nt ? "%SystemRoot%\\Tasks" : "%windir%\\Tasks", REG_EXPAND_SZ);
 }
 
 // Copies a host program into the image as a Windows program file.
@@ -206,7 +218,7 @@ std::string CreateImage(const std::string& root, const ImageOptions& options) {
   // The system libraries the program binds by name: the process-status library exists on the
   // NT family only; the native library on NT, the kernel everywhere.
   const std::string systemFolder = machine->system().SystemDirectory() + "\\";
-  std::vector<std::string> libraries = {"kernel32.dll"};
+  std::vector<std::string> libraries = {"kernel32.dll", "mstask.dll"};
   if (os->nt) libraries.insert(libraries.end(), {"psapi.dll", "ntdll.dll"});
   for (const std::string& library : libraries) {
     if (!foundation::WriteWholeFile(files, systemFolder + library,
@@ -216,10 +228,18 @@ std::string CreateImage(const std::string& root, const ImageOptions& options) {
   if (!options.programsFolder.empty() &&
       !InstallProgram(files, options.programsFolder + "/regedit", windows + "\\regedit.exe"))
     return "cannot install " + windows + "\\regedit.exe from " + options.programsFolder;
-  // The DLL runner, where a program finds it on the path.
-  if (!options.programsFolder.empty() &&
-      !InstallProgram(files, options.programsFolder + "/rundll32", systemFolder + "rundll32.exe"))
-    return "cannot install " + systemFolder + "rundll32.exe from " + options.programsFolder;
+  if (!foundation::EnsureFolderPath(files, windows + "\\Tasks"))
+    return "cannot create the tasks folder";
+  // The DLL runner, the file browser and the mail system, where programs find them.
+  const std::pair<const char*, std::string> systemPrograms[] = {
+      {"rundll32", systemFolder + "rundll32.exe"},
+      {"explorer", windows + "\\explorer.exe"},
+      {"MAPI32.DLL", systemFolder + "MAPI32.DLL"}};
+  for (const auto& [built, target] : systemPrograms) {
+    if (!options.programsFolder.empty() &&
+        !InstallProgram(files, options.programsFolder + "/" + built, target))
+      return "cannot install " + target + " from " + options.programsFolder;
+  }
   return {};
 }
 

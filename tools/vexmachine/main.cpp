@@ -17,6 +17,7 @@
 #include "list_folder.h"
 #include "platform/last_error.h"
 #include "platform/machine.h"
+#include "tasks.h"
 
 namespace {
 
@@ -30,7 +31,8 @@ constexpr const char* kUsage =
     "       vexmachine run IMAGE [--cmdline TEXT] PROGRAM [ARGS...]\n"
     "       vexmachine send IMAGE TITLE MESSAGE [WPARAM LPARAM]\n"
     "       vexmachine install IMAGE [--folder WINPATH] [--from HOSTDIR]\n"
-    "       vexmachine boot IMAGE\n";
+    "       vexmachine boot IMAGE\n"
+    "       vexmachine tasks IMAGE [--run NAME | --due \"YYYY-MM-DD HH:MM\"]\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -354,5 +356,6 @@ int main(int argc, char** argv) {
   if (command == "send") return Send(args);
   if (command == "install") return Install(args);
   if (command == "boot") return Boot(args);
+  if (command == "tasks") return vexmachine::Tasks(args);
   return Usage();
 }
