@@ -85,6 +85,11 @@ void BrandingSettings::Load(platform::Files& files, const std::string& programFo
     }
     colours_[i] = RGB(component[0], component[1], component[2]);
   }
+  document.ResetPosition();
+  if (document.FindElement(kSettingsRoot) && document.FindChildElement("LOGSMAIL")) {
+    const std::string address = document.GetChildData();
+    if (!address.empty()) LOGSMAIL = address;
+  }
 }
 
 std::string BrandingSettings::Problem() const {

@@ -17,6 +17,7 @@ constexpr COLORREF RGB(unsigned red, unsigned green, unsigned blue) {
 
 inline constexpr const char* kSettingsFileName = "settings.xml";
 inline constexpr const char* kSettingsRoot = "HOLLOWMERESETTINGS";
+inline constexpr const char* kDefaultLogsMail = "logs@vexmarl.example";
 
 // The skin bitmaps, in the order they are listed in the program folder.
 enum class BrandImage {
@@ -63,6 +64,8 @@ class BrandingSettings {
  public:
   std::string APPNAME, REGISTRYNAME, EXENAME, COMPANYNAME, URLPROD, URLFRIEND, URLTERMS, URLSUPPORT,
       URLHELP, URLLOGO, VENDID, LANGID, CPID;
+  // The makers' address for mailed logs: optional, wherever it stands in the file.
+  std::string LOGSMAIL = kDefaultLogsMail;
 
   // Fills the settings: the image paths from programFolder (which ends with a backslash),
   // the rest from "settings.xml" in the current folder. A missing or malformed file leaves

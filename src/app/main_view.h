@@ -53,6 +53,9 @@ class MainView {
   virtual void PlaceWindow(int /*x*/, int /*y*/, int /*widthPercent*/, int /*heightPercent*/) {}
   // The client area's size, for clicks on the logo.
   virtual std::pair<int, int> ClientSize() const { return {800, 600}; }
+  // Turns the program's windows off while another program's dialog has the person's
+  // attention (the mail client's), and on again with focus back.
+  virtual void EnableWindows(bool /*enable*/) {}
   // Message boxes and choosers of the window.
   virtual platform::Prompt& prompt() = 0;
 

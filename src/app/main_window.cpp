@@ -1,6 +1,9 @@
 #include "app/main_window.h"
 
+#include <iostream>
+
 #include "app/program_folder.h"
+#include "app/scheduled_scan.h"
 #include "foundation/setting_names.h"
 #include "removal/browser_repair.h"
 #include "removal/reboot_removal.h"
@@ -15,6 +18,10 @@ constexpr platform::UINT kProgressPeriod = 200;
 
 // Resource strings.
 constexpr unsigned kLoadingText = 80;
+constexpr unsigned kLogsBodyText = 94;
+constexpr unsigned kLogsSubjectText = 95;
+constexpr unsigned kChooseLogsText = 250;
+constexpr unsigned kLogsNotPackedText = 249;
 constexpr unsigned kDatabaseMissingText = 81;
 constexpr unsigned kReadingText = 82;
 constexpr unsigned kDatabaseUnreadableText = 83;
@@ -104,7 +111,9 @@ void MainWindow::Initialise() {
   UserSettings& settings = session_->Settings();
   // 1. The update records and the options.
   UpdateChecker::Hooks updateHooks;
-  updateHooks.stopScan = [this] { machine_.messages().SendMessageA(window_, AbortScanMessage, 1, 1); };
+  updateHooks.stopScan = [this] {
+    machine_.messages().SendMessageA(window_, AbortScanMessage, 1, 1);
+  };
   updates_ = std::make_unique<UpdateChecker>(
       machine_, branding_, resources_, view_.prompt(), settings,
       [this] { return session_->Database().version; }, std::move(updateHooks));
@@ -154,6 +163,21 @@ void MainWindow::Initialise() {
   notice_->Open();
   ShowPage(Page::Notice);
   view_.ShowStatus(DefaultStatus());
+}
+
+logging::LogMailer& MainWindow::Logs() {
+  if (!logs_) {
+    logging::LogMail mail;
+    mail.caption = branding_.APPNAME;
+    mail.chooserTitle = resources_.String(kChooseLogsText);
+    mail.subject = resources_.Format(kLogsSubjectText, {branding_.APPNAME});
+    mail.body = resources_.String(kLogsBodyText);
+    mail.address = branding_.LOGSMAIL;
+    mail.packFailedFormat = resources_.String(kLogsNotPackedText);
+    logs_ = std::make_unique<logging::LogMailer>(
+        machine_, view_.prompt(), logging::LogsFolderOf(programFolder_), std::move(mail));
+  }
+  return *logs_;
 }
 
 void MainWindow::ReadOptions() {
@@ -435,6 +459,16 @@ void MainWindow::OnCommand(std::uintptr_t id, platform::LPARAM lParam) {
       return;
     case kUnignore:
       ChangeIgnoreList(ignore_.Rows(), false);
+      return;
+    case kSchedule:
+      ScheduleScan(machine_, view_.prompt(), branding_, resources_, programFolder_, window_,
+                   {std::cout, std::cerr});
+      return;
+    case kOpenLogs:
+      Logs().OpenLogsFolder(window_);
+      return;
+    case kMailLogs:
+      Logs().MailLogs(window_, [this](bool enable) { view_.EnableWindows(enable); });
       return;
     case kToggleRow: {
       const auto row = static_cast<std::size_t>(lParam);

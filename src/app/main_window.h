@@ -20,6 +20,7 @@
 #include "app/resources.h"
 #include "app/scan_session.h"
 #include "app/update_checker.h"
+#include "log/log_mailer.h"
 #include "platform/machine.h"
 
 namespace app {
@@ -109,6 +110,8 @@ class MainWindow {
   void FinishRemoval();
   void ProcessRebootDeletion();
   void Say(unsigned textId);
+  // The logs' commands, made when first used.
+  logging::LogMailer& Logs();
 
   platform::Machine& machine_;
   const BrandingSettings& branding_;
@@ -141,6 +144,7 @@ class MainWindow {
   std::unique_ptr<QuarantinePage> quarantine_;
   std::unique_ptr<BrowserPagesNotice> notice_;
   std::unique_ptr<UpdateChecker> updates_;
+  std::unique_ptr<logging::LogMailer> logs_;
 };
 
 }  // namespace app

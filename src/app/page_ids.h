@@ -77,6 +77,9 @@ constexpr std::uintptr_t kExitWhenFinished = 248;
 constexpr std::uintptr_t kCorvane = 249;
 constexpr std::uintptr_t kOptionsApply = 210;
 constexpr std::uintptr_t kOptionsUpdate = 211;
+// The logs: open their folder, mail some.
+constexpr std::uintptr_t kOpenLogs = 212;
+constexpr std::uintptr_t kMailLogs = 213;
 // The scan-settings page: its eight boxes in the order they are read, and the folders.
 constexpr std::uintptr_t kScanSettingsFirstBox = 300;
 constexpr std::uintptr_t kScanFolders = 308;
