@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/branding_settings.h"
 #include "app/resources.h"
@@ -38,5 +39,8 @@ struct UpdateOptions {
   bool yes = false;    // --yes: Yes to every question
 };
 int UpdateCommand(CliProgram& program, const UpdateOptions& options);
+// when: "daily HH:MM", "weekly DAY[,DAY] HH:MM", "once YYYY-MM-DD HH:MM", or empty to ask.
+int ScheduleCommand(CliProgram& program, const std::string& when);
+int LogsCommand(CliProgram& program, const std::vector<std::string>& arguments);
 
 }  // namespace cli

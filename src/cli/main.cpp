@@ -6,8 +6,14 @@
 //   vexmarl-cli quarantine delete NAME...  deletes archives of the store
 //   vexmarl-cli update [--check] [--yes]   checks the program and the definitions for updates
 //                                          as the window does, and installs what is accepted
+//   vexmarl-cli schedule [--daily HH:MM | --weekly DAY HH:MM | --once YYYY-MM-DD HH:MM]
+//                                          the scheduled scan's task and its times
+//   vexmarl-cli logs list | open | mail [FILE...]
+//                                          the logs folder: its files, the file browser on
+//                                          it, logs mailed to the makers
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/cli_program.h"
 
@@ -16,7 +22,10 @@ namespace {
 constexpr const char* kUsage =
     "usage: vexmarl-cli scan [--remove [--yes]]\n"
     "       vexmarl-cli quarantine list | restore NAME... | delete NAME...\n"
-    "       vexmarl-cli update [--check] [--yes]\n";
+    "       vexmarl-cli update [--check] [--yes]\n"
+    "       vexmarl-cli schedule [--daily HH:MM | --weekly DAY[,DAY] HH:MM | --once YYYY-MM-DD "
+    "HH:MM]\n"
+    "       vexmarl-cli logs list | open | mail [FILE...]\n";
 
 }  // namespace
 
@@ -52,6 +61,19 @@ int main(int argc, char** argv) {
       }
     }
   }
+  // schedule: one option with its time, as the schedule page would take it.
+  std::string when;
+  if (command == "schedule") {
+    usable = argc == 2;
+    const std::string option = argc >= 3 ? argv[2] : "";
+    const int words = option == "--daily" ? 1 : option == "--weekly" || option == "--once" ? 2 : 0;
+    if (words && argc == 3 + words) {
+      usable = true;
+      when = option.substr(2);
+      for (int i = 3; i < argc; ++i) when += std::string(" ") + argv[i];
+    }
+  }
+  if (command == "logs") usable = argc >= 3;
   const bool scan = command == "scan";
   if (!usable) {
     std::fputs(kUsage, stderr);
@@ -63,6 +85,9 @@ int main(int argc, char** argv) {
   auto program = cli::StartProgram(*machine);
   if (!program) return cli::kExitCannotRun;
   if (command == "update") return cli::UpdateCommand(*program, update);
+  if (command == "schedule") return cli::ScheduleCommand(*program, when);
+  if (command == "logs")
+    return cli::LogsCommand(*program, std::vector<std::string>(argv + 2, argv + argc));
   return scan ? cli::ScanCommand(*program, options)
               : cli::QuarantineCommand(*program, argc - 2, argv + 2);
 }
