@@ -102,6 +102,14 @@ void QtMainView::Activate() {
   frame_->activateWindow();
 }
 
+void QtMainView::EnableWindows(bool enable) {
+  RunOnGuiThread(&alive_, [this, enable] {
+    if (!frame_) return;
+    frame_->setEnabled(enable);
+    if (enable) frame_->activateWindow();
+  });
+}
+
 void QtMainView::PlaceWindow(int x, int y, int widthPercent, int heightPercent) {
   if (!frame_) return;
   const QScreen* screen = frame_->screen() ? frame_->screen() : QGuiApplication::primaryScreen();

@@ -27,6 +27,7 @@ class QtMainView : public app::MainView {
   void ShowScanEnd(const std::string& status, const std::string& button) override;
   void ShowStatus(const std::string& text) override;
   void Activate() override;
+  void EnableWindows(bool enable) override;
   void PlaceWindow(int x, int y, int widthPercent, int heightPercent) override;
   std::pair<int, int> ClientSize() const override;
   platform::Prompt& prompt() override { return prompt_; }

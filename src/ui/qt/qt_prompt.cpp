@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include "platform/files.h"
 #include "ui/qt/gui_thread.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/schedule_dialog.h"
 
 namespace ui::qt {
 namespace {
@@ -75,6 +77,33 @@ int AnswerOf(int button) {
   }
 }
 
+// "LOG Files (*.log)|*.log|...||" as the dialog's filters. Windows matches names without
+// regard to case, so each pattern's letters match either case.
+QStringList NameFilters(const std::string& filter) {
+  QStringList filters;
+  std::vector<std::string> parts;
+  for (std::size_t start = 0; start < filter.size();) {
+    std::size_t end = filter.find('|', start);
+    if (end == std::string::npos) end = filter.size();
+    parts.push_back(filter.substr(start, end - start));
+    start = end + 1;
+  }
+  for (std::size_t i = 0; i + 1 < parts.size() && !parts[i].empty(); i += 2) {
+    QString patterns;
+    for (const char c : parts[i + 1]) {
+      const QChar letter = QChar::fromLatin1(c);
+      patterns += c == ';' ? QString(" ")
+                  : letter.isLetter()
+                      ? QString("[%1%2]").arg(letter.toLower()).arg(letter.toUpper())
+                      : QString(letter);
+    }
+    if (parts[i + 1] == "*.*") patterns = "*";
+    const QString name = QString::fromStdString(parts[i]);
+    filters << name.left(name.indexOf('(')).trimmed() + " (" + patterns + ")";
+  }
+  return filters;
+}
+
 }  // namespace
 
 int QtPrompt::MessageBoxA(platform::HWND, platform::LPCSTR text, platform::LPCSTR caption,
@@ -119,6 +148,47 @@ std::optional<std::string> QtPrompt::ChooseFile(const std::string& title,
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return WindowsPath(dialog.selectedFiles().first());
+  });
+}
+
+std::optional<std::vector<std::string>> QtPrompt::ChooseFiles(const std::string& title,
+                                                              const std::string& folder,
+                                                              const std::string& selected,
+                                                              const std::string& filter) {
+  const QString caption = ToQt(machine_.Code(), title);
+  return CallOnGuiThread([&]() -> std::optional<std::vector<std::string>> {
+    QFileDialog dialog(parent_, caption, HostFolder(folder));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    const QStringList filters = NameFilters(filter);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    // The preselected file shows under every filter, whatever its extension's case.
+    if (!selected.empty()) {
+      const QString name = ToQt(machine_.Code(), selected);
+      for (const QString& shown : filters)
+        if (QDir::match(shown.mid(shown.indexOf('(') + 1).chopped(1), name)) {
+          dialog.selectNameFilter(shown);
+          break;
+        }
+      dialog.selectFile(name);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    std::vector<std::string> chosen;
+    for (const QString& file : dialog.selectedFiles())
+      if (auto path = WindowsPath(file)) chosen.push_back(*path);
+    if (chosen.empty()) return std::nullopt;
+    return chosen;
+  });
+}
+
+std::optional<std::vector<platform::TASK_TRIGGER>> QtPrompt::EditSchedule(
+    const std::string& title, const std::vector<platform::TASK_TRIGGER>& current) {
+  const QString caption = ToQt(machine_.Code(), title);
+  return CallOnGuiThread([&]() -> std::optional<std::vector<platform::TASK_TRIGGER>> {
+    ScheduleDialog dialog(parent_, caption, current);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Triggers();
   });
 }
 

@@ -29,6 +29,12 @@ class QtPrompt : public platform::Prompt {
   std::optional<std::vector<std::string>> ChooseFolders(
       const std::string& title, const std::string& text,
       const std::vector<std::string>& current) override;
+  std::optional<std::vector<std::string>> ChooseFiles(const std::string& title,
+                                                      const std::string& folder,
+                                                      const std::string& selected,
+                                                      const std::string& filter) override;
+  std::optional<std::vector<platform::TASK_TRIGGER>> EditSchedule(
+      const std::string& title, const std::vector<platform::TASK_TRIGGER>& current) override;
 
  private:
   // A host path chosen in a dialog as a Windows path; nothing when it lies outside the drives.

@@ -23,6 +23,8 @@ constexpr unsigned kFirstOptionText = 200, kFirstScanModeText = 207, kStartPageT
                    kSearchPageText = 211;
 constexpr unsigned kFirstScanSettingText = 218, kFoldersHeading = 226;
 constexpr unsigned kOptionsHeading = 145, kScanHeading = 114;
+constexpr unsigned kScheduleText = 246, kOpenLogsText = 247, kMailLogsText = 248;
+constexpr unsigned kScheduleHint = 251, kOpenLogsHint = 252, kMailLogsHint = 253;
 
 // The options' boxes in the order of the page model's boxes.
 constexpr std::uintptr_t kOptionCommands[] = {command::kWindowsStartUp,
@@ -93,6 +95,12 @@ class OptionsPage : public PageWidget {
     layout->addStretch();
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(CommandButton(context, kUpdateText, command::kOptionsUpdate, "update"));
+    auto* openLogs = CommandButton(context, kOpenLogsText, command::kOpenLogs, "openLogs");
+    context.Hint(openLogs, kOpenLogsHint);
+    buttons->addWidget(openLogs);
+    auto* mailLogs = CommandButton(context, kMailLogsText, command::kMailLogs, "mailLogs");
+    context.Hint(mailLogs, kMailLogsHint);
+    buttons->addWidget(mailLogs);
     buttons->addStretch();
     buttons->addWidget(CommandButton(context, kApplyText, command::kOptionsApply, "apply"));
     layout->addLayout(buttons);
@@ -136,6 +144,12 @@ class ScanSettingsPage : public PageWidget {
     folders->addWidget(
         CommandButton(context, kFoldersText, command::kScanFolders, "chooseFolders"));
     layout->addLayout(folders);
+    auto* schedule = new QHBoxLayout;
+    auto* scheduleButton = CommandButton(context, kScheduleText, command::kSchedule, "schedule");
+    context.Hint(scheduleButton, kScheduleHint);
+    schedule->addWidget(scheduleButton);
+    schedule->addStretch();
+    layout->addLayout(schedule);
     layout->addStretch();
   }
 
