@@ -1,8 +1,10 @@
 // vexmarl-screenshots IMAGE FOLDER: runs the program installed in the image with its Qt
 // window, scans, and saves every page as FOLDER/NN-page.png (the found-items list also with
-// its context menu open). The image should hold something to find.
+// its context menu open), and the schedule page's dialog. The image should hold something to find.
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/page_ids.h"
@@ -23,6 +25,14 @@ class Shooter {
   void Save(QWidget& frame, const char* page, QWidget* popup = nullptr) {
     const QString path = folder_ + QString("/%1-%2.png").arg(++count_, 2, 10, QChar('0')).arg(page);
     if (!driving::Grab(frame, popup).save(path)) {
+      std::fprintf(stderr, "vexmarl-screenshots: cannot write %s\n", qPrintable(path));
+      failed_ = true;
+    }
+  }
+  // A dialog of its own, as drawn.
+  void SaveDialog(QWidget& dialog, const char* name) {
+    const QString path = folder_ + QString("/%1-%2.png").arg(++count_, 2, 10, QChar('0')).arg(name);
+    if (!dialog.grab().save(path)) {
       std::fprintf(stderr, "vexmarl-screenshots: cannot write %s\n", qPrintable(path));
       failed_ = true;
     }
@@ -79,6 +89,19 @@ void Shoot(Shooter& shots, WindowFrame& frame, app::MainWindow& window, bool& co
   complete &= reach(Page::Options, "options");
   command(command::kScanSettings);
   complete &= reach(Page::ScanSettings, "scan-settings");
+  // The schedule page of the scheduled scan's task, opened from the scan settings.
+  bool scheduled = false;
+  QTimer::singleShot(0, [&] {
+    if (!driving::WaitUntil([] { return qobject_cast<QDialog*>(driving::OpenModal()); }, 20000))
+      return;
+    auto* dialog = qobject_cast<QDialog*>(driving::OpenModal());
+    driving::WaitUntil([] { return false; }, 100);
+    shots.SaveDialog(*dialog, "schedule");
+    scheduled = true;
+    dialog->reject();
+  });
+  driving::Click(driving::Find<QWidget>(frame, "schedule"));
+  complete &= scheduled;
   command(command::kAbout);
   complete &= reach(Page::About, "about");
   // Remove what was found: yes to the confirmation, the safe answer to the rest.
