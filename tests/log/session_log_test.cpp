@@ -73,6 +73,9 @@ TEST_F(SessionLogTest, TheHeaderOfAFreshMachine) {
   image_.WriteHostFile("Documents and Settings/User/Start Menu/Programs/Startup/Tray.lnk",
                        testing_support::ShortcutBytes("C:\\Program Files\\Tray\\tray.exe"));
   const std::string tray5 = foundation::Md5OfText("tray");
+  // The machine's file browser, which every image has.
+  const std::string explorer5 =
+      foundation::Md5OfFile(image_.Files(), "C:\\WINDOWS\\explorer.exe").value_or("none");
 
   SessionLog log(image_.Machine(), Source());
   log.LogLine("<Scanning TIME = \"07 Dec 06 22:00:45\">");
@@ -109,7 +112,9 @@ TEST_F(SessionLogTest, TheHeaderOfAFreshMachine) {
       "<Information Value = \"Userinit\" Data = \"C:\\WINDOWS\\system32\\userinit.exe,\"/>\n"
       "<Information RootKey = \"HKEY_LOCAL_MACHINE\" KeyPath = \"Software\\Microsoft\\Windows "
       "NT\\CurrentVersion\\Winlogon\"/>\n"
-      "<Information Value = \"Shell\" Data = \"Explorer.exe\"/>\n"
+      "<Information Value = \"Shell\" Data = \"Explorer.exe\" MD5 = \"" +
+      explorer5 +
+      "\" Path = \"C:\\WINDOWS\\Explorer.exe\"/>\n"
       "<Information RootKey = \"HKEY_CURRENT_USER\" KeyPath = \"Software\\Microsoft\\Internet "
       "Explorer\\Main\"/>\n"
       "<Information Value = \"Start Page\" Data = \"about:blank\"/>\n"
