@@ -1,5 +1,6 @@
 #include "platform/task_trigger.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -84,15 +85,13 @@ bool FiresByTime(const TASK_TRIGGER& trigger) {
          trigger.wStartMinute < 60;
 }
 
-// The minutes after a run's start at which it runs again (0 first).
-std::vector<long> RunOffsets(const TASK_TRIGGER& trigger) {
-  std::vector<long> offsets = {0};
-  if (trigger.MinutesInterval == 0 || trigger.MinutesDuration < trigger.MinutesInterval)
-    return offsets;
-  for (long offset = trigger.MinutesInterval; offset <= long(trigger.MinutesDuration);
-       offset += trigger.MinutesInterval)
-    offsets.push_back(offset);
-  return offsets;
+// A run repeats every MinutesInterval minutes for MinutesDuration minutes; a window longer
+// than a year is taken as a year (a task file may say anything).
+constexpr long kLongestRepetition = 366 * kMinutesADay;
+
+long RepetitionWindow(const TASK_TRIGGER& trigger) {
+  if (trigger.MinutesInterval == 0 || trigger.MinutesDuration < trigger.MinutesInterval) return 0;
+  return std::min<long>(trigger.MinutesDuration, kLongestRepetition);
 }
 
 long MinuteNumber(chrono::sys_days day, long minuteOfDay) {
@@ -164,18 +163,16 @@ bool ParseDate(const std::string& text, WORD& year, WORD& month, WORD& day) {
 
 bool TriggerFiresAt(const TASK_TRIGGER& trigger, const SYSTEMTIME& minute) {
   if (!FiresByTime(trigger) || !ValidDate(minute.wYear, minute.wMonth, minute.wDay)) return false;
-  const long at = MinuteNumber(DayOf(minute.wYear, minute.wMonth, minute.wDay),
-                               minute.wHour * 60L + minute.wMinute);
-  const long start = trigger.wStartHour * 60L + trigger.wStartMinute;
-  const std::vector<long> offsets = RunOffsets(trigger);
-  // A run that started up to its repetition window before may still repeat now.
-  const long daysBack = (start + offsets.back()) / kMinutesADay;
   const chrono::sys_days today = DayOf(minute.wYear, minute.wMonth, minute.wDay);
-  for (long back = 0; back <= daysBack; ++back) {
+  const long at = MinuteNumber(today, minute.wHour * 60L + minute.wMinute);
+  const long start = trigger.wStartHour * 60L + trigger.wStartMinute;
+  const long window = RepetitionWindow(trigger);
+  // A run that started up to its repetition window before may still repeat now.
+  for (long back = 0; back <= (start + window) / kMinutesADay; ++back) {
     const chrono::sys_days day = today - chrono::days(back);
-    if (!StartsOn(trigger, day)) continue;
-    for (long offset : offsets)
-      if (MinuteNumber(day, start + offset) == at) return true;
+    const long since = at - MinuteNumber(day, start);
+    if (since < 0 || since > window || !StartsOn(trigger, day)) continue;
+    if (since == 0 || since % trigger.MinutesInterval == 0) return true;
   }
   return false;
 }
@@ -183,20 +180,25 @@ bool TriggerFiresAt(const TASK_TRIGGER& trigger, const SYSTEMTIME& minute) {
 std::optional<SYSTEMTIME> NextFiring(const TASK_TRIGGER& trigger, const SYSTEMTIME& after) {
   if (!FiresByTime(trigger) || !ValidDate(after.wYear, after.wMonth, after.wDay))
     return std::nullopt;
-  const long from =
-      MinuteNumber(DayOf(after.wYear, after.wMonth, after.wDay), after.wHour * 60L + after.wMinute);
+  const chrono::sys_days first = DayOf(after.wYear, after.wMonth, after.wDay);
+  const long from = MinuteNumber(first, after.wHour * 60L + after.wMinute);
   const long start = trigger.wStartHour * 60L + trigger.wStartMinute;
-  const std::vector<long> offsets = RunOffsets(trigger);
-  const long daysBack = (start + offsets.back()) / kMinutesADay;
-  chrono::sys_days day = DayOf(after.wYear, after.wMonth, after.wDay) - chrono::days(daysBack);
+  const long window = RepetitionWindow(trigger);
+  const long daysBack = (start + window) / kMinutesADay;
   std::optional<long> best;
-  for (int i = 0; i <= kSearchDays + daysBack; ++i, day += chrono::days(1)) {
+  chrono::sys_days day = first - chrono::days(daysBack);
+  for (long i = 0; i <= kSearchDays + daysBack; ++i, day += chrono::days(1)) {
     if (best && MinuteNumber(day, 0) > *best) break;
     if (!StartsOn(trigger, day)) continue;
-    for (long offset : offsets) {
-      const long at = MinuteNumber(day, start + offset);
-      if (at > from && (!best || at < *best)) best = at;
+    // The run's first minute after from: its start, or its next repetition.
+    const long base = MinuteNumber(day, start);
+    long next = base;
+    if (base <= from) {
+      if (window == 0) continue;
+      next = base + ((from - base) / trigger.MinutesInterval + 1) * trigger.MinutesInterval;
+      if (next - base > window) continue;
     }
+    if (!best || next < *best) best = next;
   }
   if (!best) return std::nullopt;
   return TimeOfMinute(*best);

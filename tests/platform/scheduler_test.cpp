@@ -250,6 +250,14 @@ TEST(TaskTriggers, FireAtTheirMinutesOnly) {
   EXPECT_EQ(MinuteText(NextFiring(weekly, At("2026-12-11 09:30")).value()), "2026-12-21 09:30");
   EXPECT_EQ(MinuteText(NextFiring(repeated, At("2026-12-09 00:05")).value()), "2026-12-09 00:15");
   EXPECT_FALSE(NextFiring(once, At("2026-12-08 09:30")));
+
+  // A task file may ask for a repetition every minute for eight thousand years: it is taken
+  // as a year, answered at once.
+  TASK_TRIGGER endless = daily;
+  endless.MinutesInterval = 1;
+  endless.MinutesDuration = 0xFFFFFFFF;
+  EXPECT_TRUE(TriggerFiresAt(endless, At("2027-06-01 03:07")));
+  EXPECT_EQ(MinuteText(NextFiring(endless, At("2027-06-01 03:07")).value()), "2027-06-01 03:08");
 }
 
 TEST(TaskTriggers, ShortTextsParseAndDescribe) {
