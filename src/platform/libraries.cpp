@@ -28,13 +28,7 @@ std::optional<std::string> Libraries::FindLibrary(const std::string& name) {
   char current[MAX_PATH];
   if (files_.GetCurrentDirectoryA(sizeof current, current) < sizeof current)
     folders.push_back(current);
-  const std::string path = system_.EnvironmentVariable("PATH").value_or("");
-  for (std::size_t start = 0; start < path.size();) {
-    std::size_t end = path.find(';', start);
-    if (end == std::string::npos) end = path.size();
-    if (end > start) folders.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
+  for (std::string& folder : system_.PathFolders()) folders.push_back(std::move(folder));
   for (const std::string& folder : folders) {
     const std::string full = folder + (folder.ends_with("\\") ? "" : "\\") + name;
     if (exists(full)) return full;

@@ -5,6 +5,21 @@
 #include <ostream>
 
 namespace platform {
+namespace {
+
+// The parts of a chooser's answer that holds several, separated by ";".
+std::vector<std::string> SplitAnswer(const std::string& answer) {
+  std::vector<std::string> parts;
+  for (std::size_t start = 0; start <= answer.size();) {
+    std::size_t end = answer.find(';', start);
+    if (end == std::string::npos) end = answer.size();
+    if (end > start) parts.push_back(answer.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+}  // namespace
 
 std::optional<std::vector<std::string>> Prompt::ChooseFolders(
     const std::string& title, const std::string& text, const std::vector<std::string>& current) {
@@ -12,14 +27,7 @@ std::optional<std::vector<std::string>> Prompt::ChooseFolders(
   for (const std::string& folder : current) shown += (shown.empty() ? "" : ";") + folder;
   auto answer = ChooseFolder(title + ": " + text + (shown.empty() ? "" : " [" + shown + "]"));
   if (!answer) return std::nullopt;
-  std::vector<std::string> folders;
-  for (std::size_t start = 0; start <= answer->size();) {
-    std::size_t end = answer->find(';', start);
-    if (end == std::string::npos) end = answer->size();
-    if (end > start) folders.push_back(answer->substr(start, end - start));
-    start = end + 1;
-  }
-  return folders;
+  return SplitAnswer(*answer);
 }
 
 std::optional<std::vector<std::string>> Prompt::ChooseFiles(const std::string& title,
@@ -28,13 +36,7 @@ std::optional<std::vector<std::string>> Prompt::ChooseFiles(const std::string& t
                                                             const std::string&) {
   auto answer = ChooseFile(title, selected.empty() ? folder : folder + "\\" + selected);
   if (!answer) return std::nullopt;
-  std::vector<std::string> files;
-  for (std::size_t start = 0; start <= answer->size();) {
-    std::size_t end = answer->find(';', start);
-    if (end == std::string::npos) end = answer->size();
-    if (end > start) files.push_back(answer->substr(start, end - start));
-    start = end + 1;
-  }
+  std::vector<std::string> files = SplitAnswer(*answer);
   if (files.empty()) return std::nullopt;
   return files;
 }

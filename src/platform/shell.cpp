@@ -139,13 +139,7 @@ std::optional<std::string> Shell::FindProgram(const std::string& name) {
     folders.push_back(current);
   folders.push_back(system_.WindowsDirectory());
   folders.push_back(system_.SystemDirectory());
-  const std::string path = system_.EnvironmentVariable("PATH").value_or("");
-  for (std::size_t start = 0; start < path.size();) {
-    std::size_t end = path.find(';', start);
-    if (end == std::string::npos) end = path.size();
-    if (end > start) folders.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
+  for (std::string& folder : system_.PathFolders()) folders.push_back(std::move(folder));
   for (const std::string& folder : folders) {
     for (const std::string& candidate : names) {
       std::string full = folder + (folder.ends_with("\\") ? "" : "\\") + candidate;

@@ -290,6 +290,18 @@ std::vector<std::pair<std::string, std::string>> System::EnvironmentBlock() {
   return block;
 }
 
+std::vector<std::string> System::PathFolders() {
+  std::vector<std::string> folders;
+  const std::string path = EnvironmentVariable("PATH").value_or("");
+  for (std::size_t start = 0; start < path.size();) {
+    std::size_t end = path.find(';', start);
+    if (end == std::string::npos) end = path.size();
+    if (end > start) folders.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return folders;
+}
+
 std::optional<std::string> System::EnvironmentVariable(const std::string& name) {
   for (const auto& [variable, value] : EnvironmentBlock()) {
     if (registry_.Code().EqualNoCase(variable, name)) return value;

@@ -114,6 +114,8 @@ class System {
   std::string SystemDirectory();
   std::optional<std::string> EnvironmentVariable(const std::string& name);
   std::vector<std::pair<std::string, std::string>> EnvironmentBlock();
+  // The folders of the PATH environment string, in order, empty entries left out.
+  std::vector<std::string> PathFolders();
   std::string Expand(const std::string& text);
   std::optional<std::string> FolderPath(int folder);
 
