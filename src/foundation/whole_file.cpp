@@ -23,8 +23,8 @@ std::optional<std::string> ReadWholeFile(Files& files, const std::string& path) 
 namespace {
 
 // The bytes as the file's content; with flush they are on the disk before this returns.
-bool WriteBytes(Files& files, const std::string& path, const std::string& bytes,
-                DWORD disposition, bool flush) {
+bool WriteBytes(Files& files, const std::string& path, const std::string& bytes, DWORD disposition,
+                bool flush) {
   HANDLE file = files.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

@@ -128,8 +128,7 @@ TEST_F(RegistryExportTest, SingleValueSectionAndItsLogLine) {
                              "Home \"page\"");
   exporter.ExportSingleValue(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Software\\Spy", "None");
   // The name is escaped as a string's data is, so that the registry editor takes it back.
-  EXPECT_EQ(text_,
-            "\n[HKEY_CURRENT_USER\\Software\\Spy]\n\"Home \\\"page\\\"\" = \"http://x\"\n");
+  EXPECT_EQ(text_, "\n[HKEY_CURRENT_USER\\Software\\Spy]\n\"Home \\\"page\\\"\" = \"http://x\"\n");
   EXPECT_EQ(log_, (Lines{"<REGVALUE RES = \"Home \\page\\ = http://x\n\"/>"}));
   // A value longer than 2048 bytes is kept whole.
   text_.clear();

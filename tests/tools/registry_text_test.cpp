@@ -46,7 +46,9 @@ template <typename Check>
 void ForEveryEncoding(const std::string& lines, Check check) {
   for (const Encoding& encoding : kEncodings) {
     SCOPED_TRACE(std::string(encoding.utf16 ? "UTF-16, " : "8-bit, ") +
-                 (encoding.lineEnd[0] == '\n' ? "LF" : encoding.lineEnd[1] ? "CR LF" : "CR"));
+                 (encoding.lineEnd[0] == '\n' ? "LF"
+                  : encoding.lineEnd[1]       ? "CR LF"
+                                              : "CR"));
     TempImage image;
     std::string error;
     ASSERT_TRUE(ImportRegistryText(image.Machine().registry(), Encode(lines, encoding), error))

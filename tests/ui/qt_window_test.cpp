@@ -25,8 +25,8 @@
 #include "foundation/setting_names.h"
 #include "support/installed_program.h"
 #include "ui/qt/window_driver.h"
-#include "updater/update_library.h"
 #include "update_server/update_server.h"
+#include "updater/update_library.h"
 
 // Texts of the widgets in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "support/temp_image.h"
+#include "update_server/update_server.h"
 #include "updater/corvane.h"
 #include "updater/update_library.h"
-#include "update_server/update_server.h"
 
 namespace updater {
 namespace {

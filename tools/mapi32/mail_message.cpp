@@ -35,10 +35,9 @@ const char* ContentSubtype(const std::string& name) {
 
 GMimeObject* AttachmentPart(const Attachment& attachment) {
   const char* subtype = ContentSubtype(attachment.name);
-  GMimePart* part =
-      g_mime_part_new_with_type("application", subtype ? subtype : "octet-stream");
-  Owned<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(
-      attachment.bytes.data(), attachment.bytes.size()));
+  GMimePart* part = g_mime_part_new_with_type("application", subtype ? subtype : "octet-stream");
+  Owned<GMimeStream> stream(
+      g_mime_stream_mem_new_with_buffer(attachment.bytes.data(), attachment.bytes.size()));
   Owned<GMimeDataWrapper> content(
       g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
   g_mime_part_set_content(part, content.get());

@@ -81,8 +81,7 @@ bool EnsureFolder(Files& files, const std::string& folder) {
   const std::size_t slash = folder.rfind('\\');
   if (slash != std::string::npos && slash > 2 && !EnsureFolder(files, folder.substr(0, slash)))
     return false;
-  return files.CreateDirectoryA(folder.c_str(), nullptr) ||
-         GetLastError() == ERROR_ALREADY_EXISTS;
+  return files.CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 // A name no other message of the outbox has: the time, this process and a counter.
@@ -104,9 +103,9 @@ ULONG WriteFileWhole(Files& files, const std::string& path, const std::string& b
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return MAPI_E_FAILURE;
   DWORD wrote = 0;
-  bool fine = files.WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote,
-                              nullptr) &&
-              wrote == bytes.size() && files.FlushFileBuffers(file);
+  bool fine =
+      files.WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
+      wrote == bytes.size() && files.FlushFileBuffers(file);
   const DWORD error = fine ? ERROR_SUCCESS : GetLastError();
   CloseHandle(file);
   if (fine) fine = files.MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
@@ -143,7 +142,8 @@ ULONG SendMail(Machine& machine, const MapiMessage& message) {
   std::string computer = system.EnvironmentVariable("COMPUTERNAME").value_or("localhost");
   mail.from.name = Utf8(code, user.c_str());
   std::string local;
-  for (char c : user) local += g_ascii_isalnum(c) || c == '.' || c == '-' || c == '_' ? g_ascii_tolower(c) : '.';
+  for (char c : user)
+    local += g_ascii_isalnum(c) || c == '.' || c == '-' || c == '_' ? g_ascii_tolower(c) : '.';
   for (char& c : computer) c = g_ascii_tolower(c);
   mail.from.address = local + "@" + computer;
   mail.messageIdDomain = computer;
