@@ -205,46 +205,74 @@ std::optional<SYSTEMTIME> NextFiring(const TASK_TRIGGER& trigger, const SYSTEMTI
 }
 
 std::string DescribeTrigger(const TASK_TRIGGER& trigger) {
+  // Built by appending: GCC 12 at -O3 misreads "text" + string as an overlapping copy.
   char clock[16];
   std::snprintf(clock, sizeof clock, "%02u:%02u", unsigned(trigger.wStartHour) % 100,
                 unsigned(trigger.wStartMinute) % 100);
   const std::string begin = DateText(trigger.wBeginYear, trigger.wBeginMonth, trigger.wBeginDay);
   auto days = [](WORD mask) {
     std::string text;
-    for (int day = 0; day < 7; ++day)
-      if (mask & (1u << day)) text += (text.empty() ? "" : ",") + std::string(kDayNames[day]);
+    for (int day = 0; day < 7; ++day) {
+      if (!(mask & (1u << day))) continue;
+      if (!text.empty()) text += ',';
+      text += kDayNames[day];
+    }
     return text.empty() ? std::string("no day") : text;
   };
   std::string text;
   const TRIGGER_TYPE_UNION& type = trigger.Type;
   switch (trigger.TriggerType) {
     case TASK_TIME_TRIGGER_ONCE:
-      return "once " + begin + " " + clock +
-             (trigger.rgFlags & TASK_TRIGGER_FLAG_DISABLED ? " (disabled)" : "");
+      text = "once ";
+      text += begin;
+      text += ' ';
+      text += clock;
+      if (trigger.rgFlags & TASK_TRIGGER_FLAG_DISABLED) text += " (disabled)";
+      return text;
     case TASK_TIME_TRIGGER_DAILY:
-      text = type.Daily.DaysInterval > 1
-                 ? "every " + std::to_string(type.Daily.DaysInterval) + " days " + clock
-                 : std::string("daily ") + clock;
+      if (type.Daily.DaysInterval > 1) {
+        text = "every ";
+        text += std::to_string(type.Daily.DaysInterval);
+        text += " days ";
+      } else {
+        text = "daily ";
+      }
+      text += clock;
       break;
     case TASK_TIME_TRIGGER_WEEKLY:
-      text = (type.Weekly.WeeksInterval > 1
-                  ? "every " + std::to_string(type.Weekly.WeeksInterval) + " weeks "
-                  : std::string("weekly ")) +
-             days(type.Weekly.rgfDaysOfTheWeek) + " " + clock;
+      if (type.Weekly.WeeksInterval > 1) {
+        text = "every ";
+        text += std::to_string(type.Weekly.WeeksInterval);
+        text += " weeks ";
+      } else {
+        text = "weekly ";
+      }
+      text += days(type.Weekly.rgfDaysOfTheWeek);
+      text += ' ';
+      text += clock;
       break;
     case TASK_TIME_TRIGGER_MONTHLYDATE: {
       std::string dates;
-      for (int day = 0; day < 31; ++day)
-        if (type.MonthlyDate.rgfDays & (1ul << day))
-          dates += (dates.empty() ? "" : ",") + std::to_string(day + 1);
-      text = "monthly day " + (dates.empty() ? std::string("none") : dates) + " " + clock;
+      for (int day = 0; day < 31; ++day) {
+        if (!(type.MonthlyDate.rgfDays & (1ul << day))) continue;
+        if (!dates.empty()) dates += ',';
+        dates += std::to_string(day + 1);
+      }
+      text = "monthly day ";
+      text += dates.empty() ? std::string("none") : dates;
+      text += ' ';
+      text += clock;
       break;
     }
     case TASK_TIME_TRIGGER_MONTHLYDOW: {
       const WORD which = type.MonthlyDOW.wWhichWeek;
       const char* ordinals[] = {"first", "second", "third", "fourth", "last"};
-      text = std::string("monthly ") + (which >= 1 && which <= 5 ? ordinals[which - 1] : "no") +
-             " " + days(type.MonthlyDOW.rgfDaysOfTheWeek) + " " + clock;
+      text = "monthly ";
+      text += which >= 1 && which <= 5 ? ordinals[which - 1] : "no";
+      text += ' ';
+      text += days(type.MonthlyDOW.rgfDaysOfTheWeek);
+      text += ' ';
+      text += clock;
       break;
     }
     case TASK_EVENT_TRIGGER_ON_IDLE:
@@ -254,14 +282,23 @@ std::string DescribeTrigger(const TASK_TRIGGER& trigger) {
     case TASK_EVENT_TRIGGER_AT_LOGON:
       return "at log-on";
     default:
-      return "unknown trigger " + std::to_string(trigger.TriggerType);
+      text = "unknown trigger ";
+      text += std::to_string(trigger.TriggerType);
+      return text;
   }
-  text += " from " + begin;
-  if (trigger.rgFlags & TASK_TRIGGER_FLAG_HAS_END_DATE)
-    text += " until " + DateText(trigger.wEndYear, trigger.wEndMonth, trigger.wEndDay);
-  if (trigger.MinutesInterval && trigger.MinutesDuration >= trigger.MinutesInterval)
-    text += ", every " + std::to_string(trigger.MinutesInterval) + " min for " +
-            std::to_string(trigger.MinutesDuration) + " min";
+  text += " from ";
+  text += begin;
+  if (trigger.rgFlags & TASK_TRIGGER_FLAG_HAS_END_DATE) {
+    text += " until ";
+    text += DateText(trigger.wEndYear, trigger.wEndMonth, trigger.wEndDay);
+  }
+  if (trigger.MinutesInterval && trigger.MinutesDuration >= trigger.MinutesInterval) {
+    text += ", every ";
+    text += std::to_string(trigger.MinutesInterval);
+    text += " min for ";
+    text += std::to_string(trigger.MinutesDuration);
+    text += " min";
+  }
   if (trigger.rgFlags & TASK_TRIGGER_FLAG_DISABLED) text += " (disabled)";
   return text;
 }
