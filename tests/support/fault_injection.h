@@ -11,8 +11,8 @@ namespace testing_support {
 // The kinds of calls that are counted and may fail.
 enum CallKinds : unsigned {
   kOpens = 1,
-  kReads = 2,
-  kWrites = 4,  // write, ftruncate, fsync
+  kReads = 2,   // read, pread
+  kWrites = 4,  // write, pwrite, ftruncate, fsync
   kNames = 8,   // unlink, mkdir, rmdir, rename
   kAllCalls = 15,
 };
@@ -35,6 +35,12 @@ class FaultInjection {
     };
     host.write = [](int fd, const void* buffer, size_t size) -> ssize_t {
       return Fails(kWrites) ? -1 : platform::LibraryCalls().write(fd, buffer, size);
+    };
+    host.pread = [](int fd, void* buffer, size_t size, off_t offset) -> ssize_t {
+      return Fails(kReads) ? -1 : platform::LibraryCalls().pread(fd, buffer, size, offset);
+    };
+    host.pwrite = [](int fd, const void* buffer, size_t size, off_t offset) -> ssize_t {
+      return Fails(kWrites) ? -1 : platform::LibraryCalls().pwrite(fd, buffer, size, offset);
     };
     host.ftruncate = [](int fd, off_t length) {
       return Fails(kWrites) ? -1 : platform::LibraryCalls().ftruncate(fd, length);
