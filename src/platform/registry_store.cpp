@@ -1,5 +1,7 @@
 #include "platform/registry_store.h"
 
+#include "platform/host_calls.h"
+
 namespace platform {
 
 namespace {
@@ -51,12 +53,16 @@ struct Blob {
 };
 
 // One use of a prepared statement: bound on construction, reset when it goes out of scope.
+// A statement that cannot run (a failed read or write of the database, a full disk) is
+// counted in errors, so that the transaction it belongs to is not committed.
 class Query {
  public:
   template <typename... Args>
-  explicit Query(sqlite3_stmt* statement, const Args&... args) : statement_(statement) {
+  Query(int& errors, sqlite3_stmt* statement, const Args&... args)
+      : errors_(errors), statement_(statement) {
     int index = 0;
     if (statement_) (Bind(++index, args), ...);
+    if (!statement_) ++errors_;
   }
   ~Query() {
     if (statement_) {
@@ -67,8 +73,8 @@ class Query {
   Query(const Query&) = delete;
   Query& operator=(const Query&) = delete;
 
-  bool Row() { return statement_ && sqlite3_step(statement_) == SQLITE_ROW; }
-  bool Done() { return statement_ && sqlite3_step(statement_) == SQLITE_DONE; }
+  bool Row() { return Step() == SQLITE_ROW; }
+  bool Done() { return Step() == SQLITE_DONE; }
   sqlite3_stmt* Statement() const { return statement_; }
 
  private:
@@ -84,6 +90,13 @@ class Query {
                       SQLITE_TRANSIENT);
   }
 
+  int Step() {
+    const int result = statement_ ? sqlite3_step(statement_) : SQLITE_MISUSE;
+    if (result != SQLITE_ROW && result != SQLITE_DONE) ++errors_;
+    return result;
+  }
+
+  int& errors_;
   sqlite3_stmt* statement_;
 };
 
@@ -91,6 +104,7 @@ class Query {
 
 std::unique_ptr<RegistryStore> RegistryStore::Open(const std::string& file, unsigned codePage,
                                                    std::string* error) {
+  RouteSqliteThroughHost();
   sqlite3* database = nullptr;
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
   if (sqlite3_open_v2(file.c_str(), &database, flags, nullptr) != SQLITE_OK) {
@@ -147,7 +161,10 @@ sqlite3_stmt* RegistryStore::Statement(const char* sql) {
 
 bool RegistryStore::Begin() {
   std::lock_guard guard(lock_);
-  if (depth_ == 0 && !Execute("BEGIN IMMEDIATE")) return false;
+  if (depth_ == 0) {
+    if (!Execute("BEGIN IMMEDIATE")) return false;
+    errors_ = 0;
+  }
   ++depth_;
   lock_.lock();  // held until Commit or Rollback
   return true;
@@ -168,7 +185,9 @@ bool RegistryStore::Commit() {
   std::lock_guard guard(lock_);
   bool ok = true;
   if (depth_ == 1) {
-    ok = Execute("COMMIT");
+    // A read that failed inside the transaction may have been taken for a missing key: what
+    // was decided on it is not committed.
+    ok = errors_ == 0 && Execute("COMMIT");
     if (!ok) Execute("ROLLBACK");
   }
   if (depth_ > 0) {
@@ -189,13 +208,14 @@ void RegistryStore::Rollback() {
 
 std::optional<KeyRow> RegistryStore::Key(KeyId id) {
   std::lock_guard guard(lock_);
-  Query query(Statement("SELECT id, name, restricted, written FROM keys WHERE id=?"), id);
+  Query query(errors_, Statement("SELECT id, name, restricted, written FROM keys WHERE id=?"), id);
   return query.Row() ? std::optional(ReadKey(query.Statement())) : std::nullopt;
 }
 
 std::optional<KeyRow> RegistryStore::Child(KeyId parent, const std::string& lowerName) {
   std::lock_guard guard(lock_);
   Query query(
+      errors_,
       Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? AND lower=?"),
       parent, lowerName);
   return query.Row() ? std::optional(ReadKey(query.Statement())) : std::nullopt;
@@ -204,7 +224,9 @@ std::optional<KeyRow> RegistryStore::Child(KeyId parent, const std::string& lowe
 std::optional<KeyId> RegistryStore::AddChild(KeyId parent, const std::string& name,
                                              const std::string& lower, std::int64_t now) {
   std::lock_guard guard(lock_);
-  Query query(Statement("INSERT INTO keys(parent, name, lower, written) VALUES(?, ?, ?, ?)"),
+  if (Failed()) return std::nullopt;
+  Query query(errors_,
+              Statement("INSERT INTO keys(parent, name, lower, written) VALUES(?, ?, ?, ?)"),
               parent, name, lower, now);
   if (!query.Done()) return std::nullopt;
   return sqlite3_last_insert_rowid(database_);
@@ -213,6 +235,7 @@ std::optional<KeyId> RegistryStore::AddChild(KeyId parent, const std::string& na
 std::vector<KeyRow> RegistryStore::Children(KeyId parent) {
   std::lock_guard guard(lock_);
   Query query(
+      errors_,
       Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? ORDER BY lower"),
       parent);
   std::vector<KeyRow> rows;
@@ -222,7 +245,8 @@ std::vector<KeyRow> RegistryStore::Children(KeyId parent) {
 
 std::optional<KeyRow> RegistryStore::ChildAt(KeyId parent, std::int64_t index) {
   std::lock_guard guard(lock_);
-  Query query(Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? "
+  Query query(errors_,
+              Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? "
                         "ORDER BY lower LIMIT 1 OFFSET ?"),
               parent, index);
   return query.Row() ? std::optional(ReadKey(query.Statement())) : std::nullopt;
@@ -230,32 +254,35 @@ std::optional<KeyRow> RegistryStore::ChildAt(KeyId parent, std::int64_t index) {
 
 std::int64_t RegistryStore::ChildCount(KeyId parent) {
   std::lock_guard guard(lock_);
-  Query query(Statement("SELECT count(*) FROM keys WHERE parent=?"), parent);
+  Query query(errors_, Statement("SELECT count(*) FROM keys WHERE parent=?"), parent);
   return query.Row() ? sqlite3_column_int64(query.Statement(), 0) : 0;
 }
 
 bool RegistryStore::RemoveKey(KeyId id) {
   std::lock_guard guard(lock_);
-  Query values(Statement("DELETE FROM vals WHERE key=?"), id);
-  Query key(Statement("DELETE FROM keys WHERE id=?"), id);
+  if (Failed()) return false;
+  Query values(errors_, Statement("DELETE FROM vals WHERE key=?"), id);
+  Query key(errors_, Statement("DELETE FROM keys WHERE id=?"), id);
   return values.Done() && key.Done();
 }
 
 bool RegistryStore::SetRestricted(KeyId id, bool restricted) {
   std::lock_guard guard(lock_);
-  Query query(Statement("UPDATE keys SET restricted=? WHERE id=?"), restricted, id);
+  if (Failed()) return false;
+  Query query(errors_, Statement("UPDATE keys SET restricted=? WHERE id=?"), restricted, id);
   return query.Done() && sqlite3_changes(database_) == 1;
 }
 
 bool RegistryStore::Touch(KeyId id, std::int64_t now) {
   std::lock_guard guard(lock_);
-  Query query(Statement("UPDATE keys SET written=? WHERE id=?"), now, id);
+  if (Failed()) return false;
+  Query query(errors_, Statement("UPDATE keys SET written=? WHERE id=?"), now, id);
   return query.Done();
 }
 
 std::optional<ValueRow> RegistryStore::Value(KeyId key, const std::string& lowerName) {
   std::lock_guard guard(lock_);
-  Query query(Statement("SELECT name, type, data FROM vals WHERE key=? AND lower=?"), key,
+  Query query(errors_, Statement("SELECT name, type, data FROM vals WHERE key=? AND lower=?"), key,
               lowerName);
   return query.Row() ? std::optional(ReadValue(query.Statement())) : std::nullopt;
 }
@@ -263,6 +290,7 @@ std::optional<ValueRow> RegistryStore::Value(KeyId key, const std::string& lower
 std::optional<ValueRow> RegistryStore::ValueAt(KeyId key, std::int64_t index) {
   std::lock_guard guard(lock_);
   Query query(
+      errors_,
       Statement("SELECT name, type, data FROM vals WHERE key=? ORDER BY seq LIMIT 1 OFFSET ?"), key,
       index);
   return query.Row() ? std::optional(ReadValue(query.Statement())) : std::nullopt;
@@ -270,7 +298,8 @@ std::optional<ValueRow> RegistryStore::ValueAt(KeyId key, std::int64_t index) {
 
 std::vector<ValueRow> RegistryStore::Values(KeyId key) {
   std::lock_guard guard(lock_);
-  Query query(Statement("SELECT name, type, data FROM vals WHERE key=? ORDER BY seq"), key);
+  Query query(errors_, Statement("SELECT name, type, data FROM vals WHERE key=? ORDER BY seq"),
+              key);
   std::vector<ValueRow> rows;
   while (query.Row()) rows.push_back(ReadValue(query.Statement()));
   return rows;
@@ -279,14 +308,17 @@ std::vector<ValueRow> RegistryStore::Values(KeyId key) {
 bool RegistryStore::SetValue(KeyId key, const std::string& name, const std::string& lower,
                              std::uint32_t type, const std::string& data) {
   std::lock_guard guard(lock_);
+  if (Failed()) return false;
   // An existing value keeps its place in the order; a new one goes last.
   {
-    Query update(Statement("UPDATE vals SET name=?, type=?, data=? WHERE key=? AND lower=?"), name,
+    Query update(errors_,
+                 Statement("UPDATE vals SET name=?, type=?, data=? WHERE key=? AND lower=?"), name,
                  type, Blob{data}, key, lower);
     if (!update.Done()) return false;
     if (sqlite3_changes(database_) > 0) return true;
   }
-  Query insert(Statement("INSERT INTO vals(key, seq, name, lower, type, data) VALUES(?1, "
+  Query insert(errors_,
+               Statement("INSERT INTO vals(key, seq, name, lower, type, data) VALUES(?1, "
                          "(SELECT coalesce(max(seq), 0) + 1 FROM vals WHERE key=?1), ?2, ?3, ?4, "
                          "?5)"),
                key, name, lower, type, Blob{data});
@@ -295,17 +327,20 @@ bool RegistryStore::SetValue(KeyId key, const std::string& name, const std::stri
 
 bool RegistryStore::RemoveValue(KeyId key, const std::string& lowerName) {
   std::lock_guard guard(lock_);
-  Query query(Statement("DELETE FROM vals WHERE key=? AND lower=?"), key, lowerName);
+  if (Failed()) return false;
+  Query query(errors_, Statement("DELETE FROM vals WHERE key=? AND lower=?"), key, lowerName);
   return query.Done() && sqlite3_changes(database_) > 0;
 }
 
 RegistryStore::Sizes RegistryStore::Measure(KeyId key) {
   std::lock_guard guard(lock_);
   Sizes sizes;
-  Query keys(Statement("SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0) FROM keys "
+  Query keys(errors_,
+             Statement("SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0) FROM keys "
                        "WHERE parent=?"),
              key);
-  Query values(Statement("SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0), "
+  Query values(errors_,
+               Statement("SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0), "
                          "coalesce(max(length(data)), 0) FROM vals WHERE key=?"),
                key);
   if (keys.Row()) {

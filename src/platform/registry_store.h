@@ -94,6 +94,9 @@ class RegistryStore {
 
  private:
   RegistryStore(sqlite3* database, unsigned codePage) : database_(database), codePage_(codePage) {}
+  // A statement of the outermost transaction failed: SQLite may have rolled the transaction
+  // back already, so a further write would be committed on its own; none is made.
+  bool Failed() const { return depth_ > 0 && errors_ > 0; }
   sqlite3_stmt* Statement(const char* sql);
   bool Execute(const char* sql);
 
@@ -101,7 +104,8 @@ class RegistryStore {
   unsigned codePage_;
   std::recursive_mutex lock_;  // guards database_, statements_ and depth_
   std::map<const char*, sqlite3_stmt*> statements_;
-  int depth_ = 0;  // nesting of Begin
+  int depth_ = 0;   // nesting of Begin
+  int errors_ = 0;  // statements that failed in the outermost transaction
 };
 
 }  // namespace platform

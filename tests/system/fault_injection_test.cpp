@@ -8,6 +8,8 @@
 
 #include "foundation/whole_file.h"
 #include "platform/prompt.h"
+#include "platform/registry.h"
+#include "regedit/registry_io.h"
 #include "scan/hosts_file.h"
 #include "support/fault_injection.h"
 #include "support/temp_image.h"
@@ -104,3 +106,72 @@ TEST(FaultInjectionTest, TheInstallerReplacesAFileWholeOrLeavesTheOldOne) {
 }
 
 }  // namespace
+
+// The registry's database calls fail in turn (SQLite's own reads and writes, through the
+// same seam): an import is applied whole or not at all, says so, and the database stays whole.
+TEST(FaultInjectionTest, ARegistryImportIsAppliedWholeOrNotAtAll) {
+  using namespace platform;
+  TempImage image("xp");
+  const std::string database = image.Root() + "/registry.db";
+  std::string text = "REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\r\n\r\n";
+  for (int key = 0; key < 5; ++key) {
+    text += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Imported\\Key" + std::to_string(key) + "]\r\n";
+    for (int value = 0; value < 10; ++value)
+      text += "\"V" + std::to_string(value) + "\"=\"" + std::string(200, 'x') + "\"\r\n";
+    text += "\r\n";
+  }
+  // What a fresh connection (another process) sees: 0 the old state, 1 the new, -1 a mix.
+  auto state = [&] {
+    auto registry = Registry::Open(database, 1252);
+    if (!registry) return -2;
+    HKEY key = nullptr;
+    const bool old = registry->RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Old", 0, KEY_READ,
+                                             &key) == ERROR_SUCCESS;
+    if (old) registry->RegCloseKey(key);
+    int values = 0;
+    for (int k = 0; k < 5; ++k) {
+      const std::string path = "SOFTWARE\\Imported\\Key" + std::to_string(k);
+      if (registry->RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) !=
+          ERROR_SUCCESS)
+        continue;
+      values += static_cast<int>(ReadKeyValues(*registry, key).size());
+      registry->RegCloseKey(key);
+    }
+    if (old && values == 0) return 0;
+    if (!old && values == 50) return 1;
+    return -1;
+  };
+  bool imported = false;
+  std::string error;
+  const int faults = WithEachCallFailing(
+      ENOSPC,
+      [&] {
+        auto registry = Registry::Open(database, 1252);
+        ASSERT_TRUE(registry);
+        registry->SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Imported");
+        HKEY key = nullptr;
+        ASSERT_EQ(registry->RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Old", 0, nullptr, 0,
+                                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        registry->RegCloseKey(key);
+      },
+      [&] {
+        // As the registry editor runs: its own connection for the import.
+        auto registry = Registry::Open(database, 1252);
+        imported = registry && regedit::ImportRegistryText(*registry, text, error);
+      },
+      [&](int failing, bool hit) {
+        const int now = state();
+        EXPECT_TRUE(now == 0 || now == 1) << "call " << failing << ": state " << now;
+        if (now == 0) {
+          EXPECT_FALSE(imported) << "call " << failing;
+        }
+        if (!hit) {
+          EXPECT_EQ(now, 1);
+          EXPECT_TRUE(imported);
+        }
+        EXPECT_EQ(testing_support::RegistryIntegrity(image.Root()), "ok") << "call " << failing;
+      });
+  EXPECT_GE(faults, 5);
+  RecordProperty("faults", faults);
+}
