@@ -263,7 +263,9 @@ void MainWindow::Refresh() {
 }
 
 void MainWindow::StartScan() {
-  if (scanRunning_ || !session_) return;
+  // A removal under way owns the rows until it has ended: a scan asked for meanwhile (a
+  // scheduled one handed over by a second instance) is not started, as during a scan.
+  if (scanRunning_ || removing_ || !session_) return;
   session_->Settings().SetNumber(setting::kLastScanMode, lastScanModeRequested_ ? 1 : 0);
   lastScanModeRequested_ = false;
   scan_.Clear();
@@ -524,22 +526,27 @@ void MainWindow::ProcessRebootDeletion() {
 
 void MainWindow::ConfirmRemoval() {
   if (scanRunning_ || quarantineWorker_.joinable() || !removal_) return;
-  if (removal_->Confirm(scan_.Rows()))
+  if (removal_->Confirm(scan_.Rows())) {
+    removing_ = true;
     machine_.messages().PostMessageA(window_, RemovalRequestMessage, 1, 1);
+  }
 }
 
 void MainWindow::StartQuarantine() {
   if (quarantineWorker_.joinable()) return;
+  removing_ = true;
   quarantineWorker_ = std::thread([this] {
     // A failed step removes nothing: the rows stay as they are.
-    if (removal_->Quarantine())
-      machine_.messages().PostMessageA(window_, QuarantineCompleteMessage, 1, 1);
+    machine_.messages().PostMessageA(
+        window_, removal_->Quarantine() ? QuarantineCompleteMessage : QuarantineFailedMessage, 1,
+        1);
   });
 }
 
 void MainWindow::FinishRemoval() {
   if (quarantineWorker_.joinable()) quarantineWorker_.join();
   const removal::RemovalOutcome outcome = removal_->Run(scan_.Rows());
+  removing_ = false;
   if (!window_) return;
   view_.ShowStatus(DefaultStatus());  // the removal's progress text has done its work
   if (outcome.everythingRemoved) {
@@ -596,6 +603,11 @@ platform::LRESULT MainWindow::Procedure(platform::HWND, platform::UINT message,
       return 0;
     case QuarantineCompleteMessage:
       FinishRemoval();
+      return 0;
+    case QuarantineFailedMessage:
+      // The worker has ended; the remove button works again.
+      if (quarantineWorker_.joinable()) quarantineWorker_.join();
+      removing_ = false;
       return 0;
     case UpdateRequestMessage:
       if (updates_) updates_->Request();

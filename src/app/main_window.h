@@ -29,6 +29,8 @@ namespace app {
 constexpr platform::UINT StartScanMessage = platform::WM_USER + 207;           // 1231
 constexpr platform::UINT RemovalRequestMessage = platform::WM_USER + 218;      // 1242
 constexpr platform::UINT QuarantineCompleteMessage = platform::WM_USER + 219;  // 1243
+// The quarantine step failed: nothing is removed.
+constexpr platform::UINT QuarantineFailedMessage = platform::WM_USER + 220;  // 1244
 constexpr platform::UINT ScanProgressMessage = 3002;
 constexpr platform::UINT ScanPhaseMessage = 3009;
 constexpr platform::UINT AbortScanMessage = 3010;
@@ -122,6 +124,7 @@ class MainWindow {
   platform::HWND window_ = nullptr;
   bool scanRunning_ = false;
   bool lastScanModeRequested_ = false;
+  bool removing_ = false;  // from the confirmation until the removal has ended
   std::unique_ptr<ScanSession> session_;
   std::thread worker_;
   std::unique_ptr<RemovalFlow> removal_;

@@ -176,6 +176,44 @@ TEST_F(MainWindowTest, RemovingEveryRowShowsTheResultsPage) {
   EXPECT_EQ(window_->Quarantine()->Rows().size(), 1u);
 }
 
+TEST_F(MainWindowTest, AScanAskedForDuringARemovalDoesNotTouchItsRows) {
+  // A scheduled scan handed over ("-t" of a second instance) while the quarantine step runs.
+  Start();
+  ScanToTheEnd();
+  ASSERT_FALSE(Rows().empty());
+  view_.prompt_.AnswerMessage(IDYES);
+  Command(command::kScanButton);
+  image_.Machine().messages().PostMessageA(window_->Handle(), StartScanMessage, 1, 1);
+  ASSERT_TRUE(view_.WaitUntil([&] { return view_.pages.back().page == Page::Results; }));
+  EXPECT_FALSE(window_->ScanRunning());
+  EXPECT_TRUE(Rows().empty());
+  EXPECT_FALSE(image_.Files().PathFileExistsA("C:\\glimmerbar.ini"));
+  Command(command::kQuarantine);
+  ASSERT_EQ(window_->Quarantine()->Rows().size(), 1u);
+  EXPECT_NE(window_->Quarantine()->Rows()[0].itemTotal, "0") << "the rows went into the archive";
+}
+
+TEST_F(MainWindowTest, AfterAFailedQuarantineStepTheRemovalCanBeTriedAgain) {
+  Start();
+  ScanToTheEnd();
+  // The quarantine folder cannot be made: a file has its name.
+  const std::string blocker = std::string(window_test::kProgramFolder) + "Quarantine";
+  if (image_.Files().GetFileAttributesA(blocker.c_str()) != INVALID_FILE_ATTRIBUTES)
+    image_.Files().RemoveDirectoryA(blocker.c_str());
+  image_.WriteFile(blocker, "in the way");
+  view_.prompt_.AnswerMessage(IDYES);
+  Command(command::kScanButton);
+  // Nothing was removed, and the step has ended (a round trip through the window's queue).
+  for (int i = 0; i < 50 && image_.Files().PathFileExistsA("C:\\glimmerbar.ini"); ++i)
+    Send(WM_NULL);
+  EXPECT_TRUE(image_.Files().PathFileExistsA("C:\\glimmerbar.ini"));
+  ASSERT_TRUE(image_.Files().DeleteFileA(blocker.c_str()));
+  view_.prompt_.AnswerMessage(IDYES);
+  Command(command::kScanButton);
+  ASSERT_TRUE(view_.WaitUntil([&] { return view_.pages.back().page == Page::Results; }));
+  EXPECT_FALSE(image_.Files().PathFileExistsA("C:\\glimmerbar.ini"));
+}
+
 TEST_F(MainWindowTest, OptionsEnableTheStartUpChoicesWithStartWithWindows) {
   Start();
   Command(command::kOptions);
