@@ -109,4 +109,21 @@ TEST(CrashTest, AQuarantineArchiveIsCompleteOrShowsItWasNeverClosed) {
   RecordProperty("unclosed", unclosed);
 }
 
+TEST(CrashTest, AnInstalledFileIsTheOldOrTheNewOneAfterAKill) {
+  TempImage image("xp");
+  image.WriteHostFile("App/lib.dll", std::string(50000, 'a'));
+  image.WriteHostFile("Temp/keep", "");
+  std::mt19937 random(Seed());
+  std::uniform_int_distribution<int> delay(0, 20000);  // microseconds
+  for (int kill = 0; kill < kKills; ++kill) {
+    testing_support::HelperProcess installer({VEXMARL_TEST_INSTALLER, image.Root()});
+    ASSERT_EQ(installer.Report(), "ready");
+    std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+    installer.Kill();
+    const std::string now = image.ReadFile("C:\\App\\lib.dll");
+    ASSERT_TRUE(now == std::string(50000, 'a') || now == std::string(70000, 'b'))
+        << "kill " << kill << ": " << now.size() << " bytes";
+  }
+}
+
 }  // namespace

@@ -105,8 +105,6 @@ TEST(FaultInjectionTest, TheInstallerReplacesAFileWholeOrLeavesTheOldOne) {
   RecordProperty("faults", faults);
 }
 
-}  // namespace
-
 // The registry's database calls fail in turn (SQLite's own reads and writes, through the
 // same seam): an import is applied whole or not at all, says so, and the database stays whole.
 TEST(FaultInjectionTest, ARegistryImportIsAppliedWholeOrNotAtAll) {
@@ -175,3 +173,5 @@ TEST(FaultInjectionTest, ARegistryImportIsAppliedWholeOrNotAtAll) {
   EXPECT_GE(faults, 5);
   RecordProperty("faults", faults);
 }
+
+}  // namespace
