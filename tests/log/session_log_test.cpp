@@ -10,6 +10,7 @@
 #include "app/user_settings.h"
 #include "foundation/md5_text.h"
 #include "scan/startup_inventory.h"
+#include "support/fault_injection.h"
 #include "support/shortcut_writer.h"
 #include "support/temp_image.h"
 
@@ -248,6 +249,50 @@ TEST(LogTime, EnglishMonthsAndFixedWidth) {
   EXPECT_EQ(LogTime(kOpened), "07 Dec 06 22:00:45");
   EXPECT_EQ(LogTime(0), "01 Jan 70 00:00:00");
   EXPECT_EQ(LogTime(kOpened).size(), LogTime(kOpened + 86400 * 40).size());
+}
+
+}  // namespace
+}  // namespace logging
+
+namespace logging {
+namespace {
+
+// The log's closing, with each of its host calls failing in turn (a full disk): what was
+// logged stays, and the first line keeps its width with the start time or the closing time
+// as its END.
+TEST_F(SessionLogTest, ClosingWithAFailingDiskKeepsTheLoggedLinesAndTheFirstLineWhole) {
+  const std::string opened =
+      "<Session START = \"07 Dec 06 22:00:45\" END = \"07 Dec 06 22:00:45\">";
+  const std::string closed =
+      "<Session START = \"07 Dec 06 22:00:45\" END = \"07 Dec 06 23:01:46\">";
+  const std::string logged =
+      "<Scanning TIME = \"07 Dec 06 22:00:45\">\n<FILE VALUE = \"C:\\x.dll\"/>\n";
+  std::unique_ptr<SessionLog> log;
+  const int faults = testing_support::WithEachCallFailing(
+      ENOSPC,
+      [&] {
+        image_.Files().DeleteFileA(
+            (std::string(kProgramFolder) + "Logs\\VexmarlLog 07-12-06 22-00-45.Log").c_str());
+        now_ = kOpened;
+        log = std::make_unique<SessionLog>(image_.Machine(), Source());
+        log->LogLine("<Scanning TIME = \"07 Dec 06 22:00:45\">");
+        log->LogLine("<FILE VALUE = \"C:\\x.dll\"/>");
+        now_ = kOpened + 3661;
+      },
+      [&] { log->CloseSessionLog(); },
+      [&](int failing, bool hit) {
+        log.reset();
+        const std::string text = LogText();
+        const std::string first = text.substr(text.find('\n') + 1, opened.size());
+        EXPECT_TRUE(first == opened || first == closed) << "call " << failing << ": " << first;
+        EXPECT_NE(text.find(logged), std::string::npos) << "call " << failing;
+        if (!hit) {
+          EXPECT_EQ(first, closed);
+          EXPECT_NE(text.find(logged + "</Session>\n"), std::string::npos);
+        }
+      });
+  EXPECT_GE(faults, 3);
+  RecordProperty("faults", faults);
 }
 
 }  // namespace
