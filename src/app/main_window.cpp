@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "app/log_mail.h"
 #include "app/program_folder.h"
 #include "app/scheduled_scan.h"
 #include "foundation/setting_names.h"
@@ -18,10 +19,6 @@ constexpr platform::UINT kProgressPeriod = 200;
 
 // Resource strings.
 constexpr unsigned kLoadingText = 80;
-constexpr unsigned kLogsBodyText = 94;
-constexpr unsigned kLogsSubjectText = 95;
-constexpr unsigned kChooseLogsText = 250;
-constexpr unsigned kLogsNotPackedText = 249;
 constexpr unsigned kDatabaseMissingText = 81;
 constexpr unsigned kReadingText = 82;
 constexpr unsigned kDatabaseUnreadableText = 83;
@@ -167,15 +164,9 @@ void MainWindow::Initialise() {
 
 logging::LogMailer& MainWindow::Logs() {
   if (!logs_) {
-    logging::LogMail mail;
-    mail.caption = branding_.APPNAME;
-    mail.chooserTitle = resources_.String(kChooseLogsText);
-    mail.subject = resources_.Format(kLogsSubjectText, {branding_.APPNAME});
-    mail.body = resources_.String(kLogsBodyText);
-    mail.address = branding_.LOGSMAIL;
-    mail.packFailedFormat = resources_.String(kLogsNotPackedText);
-    logs_ = std::make_unique<logging::LogMailer>(
-        machine_, view_.prompt(), logging::LogsFolderOf(programFolder_), std::move(mail));
+    logs_ = std::make_unique<logging::LogMailer>(machine_, view_.prompt(),
+                                                 logging::LogsFolderOf(programFolder_),
+                                                 LogMailOf(resources_, branding_));
   }
   return *logs_;
 }

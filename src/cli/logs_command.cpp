@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "app/log_mail.h"
 #include "cli/cli_program.h"
 #include "log/log_mailer.h"
 #include "platform/file_facts.h"
@@ -11,8 +12,6 @@
 namespace cli {
 namespace {
 
-constexpr unsigned kLogsBodyText = 94, kLogsSubjectText = 95, kChooseLogsText = 250,
-                   kLogsNotPackedText = 249;
 constexpr platform::DWORD kBrowserWait = 30000;
 
 int List(platform::Files& files, const std::string& folder) {
@@ -52,15 +51,9 @@ int LogsCommand(CliProgram& program, const std::vector<std::string>& arguments) 
   }
   if (action != "mail") return CannotRun("usage: vexmarl-cli logs list | open | mail [FILE...]");
 
-  logging::LogMail mail;
-  mail.caption = program.branding.APPNAME;
-  mail.chooserTitle = program.resources.String(kChooseLogsText);
-  mail.subject = program.resources.Format(kLogsSubjectText, {program.branding.APPNAME});
-  mail.body = program.resources.String(kLogsBodyText);
-  mail.address = program.branding.LOGSMAIL;
-  mail.packFailedFormat = program.resources.String(kLogsNotPackedText);
   platform::ConsolePrompt prompt(std::cin, std::cerr, false);
-  logging::LogMailer mailer(machine, prompt, folder, std::move(mail));
+  logging::LogMailer mailer(machine, prompt, folder,
+                            app::LogMailOf(program.resources, program.branding));
   std::vector<std::string> chosen;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& name = arguments[i];

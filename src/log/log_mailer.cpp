@@ -22,8 +22,8 @@ std::string LogsFolderOf(const std::string& programFolder) {
   return folder + "\\Logs";
 }
 
-void LogMailer::Say(const std::string& text) {
-  prompt_.MessageBoxA(nullptr, text.c_str(), mail_.caption.c_str(), MB_OK | MB_ICONWARNING);
+void LogMailer::Say(HWND owner, const std::string& text) {
+  prompt_.MessageBoxA(owner, text.c_str(), mail_.caption.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 std::uintptr_t LogMailer::OpenLogsFolder(HWND owner) {
@@ -61,20 +61,20 @@ MailOutcome LogMailer::MailFiles(const std::vector<std::string>& chosen, HWND ow
   Files& files = machine_.files();
   archive_ = ArchivePathFor(files, chosen, logsFolder_);
   if (!PackFiles(files, archive_, chosen)) {
-    Say(foundation::FormatText(mail_.packFailedFormat, {archive_}));
+    Say(owner, foundation::FormatText(mail_.packFailedFormat, {archive_}));
     archive_.clear();
     return MailOutcome::NotPacked;
   }
   Libraries& libraries = machine_.libraries();
   HMODULE library = libraries.LoadLibraryA(kMailLibraryName);
   if (!library) {
-    Say(kNoMailSystemText);
+    Say(owner, kNoMailSystemText);
     return MailOutcome::NoMailSystem;
   }
   auto send = reinterpret_cast<LPMAPISENDMAIL>(libraries.GetProcAddress(library, kSendMailEntry));
   if (!send) {
     libraries.FreeLibrary(library);
-    Say(kInvalidMailSystemText);
+    Say(owner, kInvalidMailSystemText);
     return MailOutcome::InvalidMailSystem;
   }
   std::string subject = mail_.subject, body = mail_.body, name = mail_.address,
@@ -99,7 +99,7 @@ MailOutcome LogMailer::MailFiles(const std::vector<std::string>& chosen, HWND ow
   if (enableWindows) enableWindows(true);
   const bool sent =
       result == SUCCESS_SUCCESS || result == MAPI_USER_ABORT || result == MAPI_E_LOGON_FAILURE;
-  if (!sent) Say(kSendFailedText);
+  if (!sent) Say(owner, kSendFailedText);
   libraries.FreeLibrary(library);
   // The mail system has its own copy of the attachment by now.
   files.DeleteFileA(archive_.c_str());

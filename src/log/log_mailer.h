@@ -56,7 +56,7 @@ class LogMailer {
   const std::string& Archive() const { return archive_; }
 
  private:
-  void Say(const std::string& text);
+  void Say(platform::HWND owner, const std::string& text);
 
   platform::Machine& machine_;
   platform::Prompt& prompt_;

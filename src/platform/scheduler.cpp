@@ -12,19 +12,6 @@ namespace {
 
 constexpr std::size_t kMaxJobFileSize = 1 << 20;
 
-std::optional<std::string> ReadText(Registry& registry, const char* key, const char* value) {
-  HKEY opened = nullptr;
-  if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-    return std::nullopt;
-  char data[1024] = {};
-  DWORD type = 0, size = sizeof data - 1;
-  const LONG status = registry.RegQueryValueExA(opened, value, nullptr, &type,
-                                                reinterpret_cast<BYTE*>(data), &size);
-  registry.RegCloseKey(opened);
-  if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
-  return std::string(data);
-}
-
 std::array<BYTE, 16> RandomUuid() {
   std::random_device source;
   std::array<BYTE, 16> uuid{};
@@ -142,12 +129,7 @@ class Task : public ITask, public IPersistFile, public IProvideTaskPage {
     if (!next) return E_POINTER;
     *next = {};
     if (job_.flags & TASK_FLAG_DISABLED) return SCHED_S_TASK_DISABLED;
-    std::optional<SYSTEMTIME> first;
-    const SYSTEMTIME now = LocalTimeNow();
-    for (const TASK_TRIGGER& trigger : job_.triggers) {
-      auto at = NextFiring(trigger, now);
-      if (at && (!first || MinuteText(*at) < MinuteText(*first))) first = at;
-    }
+    const std::optional<SYSTEMTIME> first = NextFiring(job_.triggers, LocalTimeNow());
     if (!first)
       return job_.triggers.empty() ? SCHED_S_TASK_NO_VALID_TRIGGERS : SCHED_S_TASK_NO_MORE_RUNS;
     *next = *first;
@@ -378,8 +360,9 @@ class TaskScheduler : public RefCounted<ITaskScheduler> {
 }  // namespace
 
 std::string TaskStore::Folder() {
-  if (auto folder = ReadText(registry_, kSchedulingAgentKey, kTasksFolderValue)) {
-    std::string expanded = system_.Expand(*folder);
+  if (auto folder =
+          system_.ReadExpanded(HKEY_LOCAL_MACHINE, kSchedulingAgentKey, kTasksFolderValue)) {
+    std::string expanded = *folder;
     while (!expanded.empty() && expanded.back() == '\\') expanded.pop_back();
     if (!expanded.empty()) return expanded;
   }
@@ -446,7 +429,7 @@ DWORD TaskStore::Write(const std::string& path, const JobFile& job) {
 }
 
 std::optional<std::string> TaskStore::Account(const std::string& fileName) {
-  return ReadText(registry_, kTaskAccountsKey, fileName.c_str());
+  return system_.ReadText(HKEY_LOCAL_MACHINE, kTaskAccountsKey, fileName);
 }
 
 DWORD TaskStore::SetAccount(const std::string& fileName, const std::string& account) {

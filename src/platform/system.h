@@ -118,11 +118,13 @@ class System {
   std::vector<std::string> PathFolders();
   std::string Expand(const std::string& text);
   std::optional<std::string> FolderPath(int folder);
-
- private:
+  // A text value of the registry (REG_SZ or REG_EXPAND_SZ) up to its first zero; the second
+  // with its environment strings expanded.
   std::optional<std::string> ReadText(HKEY root, const std::string& key, const std::string& value);
   std::optional<std::string> ReadExpanded(HKEY root, const std::string& key,
                                           const std::string& value);
+
+ private:
   bool IsNt();
   std::optional<std::string> ProfilePath();
   std::string ExpandWith(const std::string& text,

@@ -204,6 +204,17 @@ std::optional<SYSTEMTIME> NextFiring(const TASK_TRIGGER& trigger, const SYSTEMTI
   return TimeOfMinute(*best);
 }
 
+std::optional<SYSTEMTIME> NextFiring(const std::vector<TASK_TRIGGER>& triggers,
+                                     const SYSTEMTIME& after) {
+  std::optional<SYSTEMTIME> first;
+  // The texts "YYYY-MM-DD HH:MM" order as the minutes do.
+  for (const TASK_TRIGGER& trigger : triggers) {
+    auto at = NextFiring(trigger, after);
+    if (at && (!first || MinuteText(*at) < MinuteText(*first))) first = at;
+  }
+  return first;
+}
+
 std::string DescribeTrigger(const TASK_TRIGGER& trigger) {
   // Built by appending: GCC 12 at -O3 misreads "text" + string as an overlapping copy.
   char clock[16];

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win32_types.h"
 
@@ -75,6 +76,9 @@ struct TASK_TRIGGER {
 bool TriggerFiresAt(const TASK_TRIGGER& trigger, const SYSTEMTIME& minute);
 // The first minute after the given one at which the trigger fires, within ten years.
 std::optional<SYSTEMTIME> NextFiring(const TASK_TRIGGER& trigger, const SYSTEMTIME& after);
+// The first of those minutes among several triggers (a task's next run).
+std::optional<SYSTEMTIME> NextFiring(const std::vector<TASK_TRIGGER>& triggers,
+                                     const SYSTEMTIME& after);
 
 // "daily 09:30", "every 2 days 09:30", "weekly Mon,Wed 09:30", "once 2026-12-24 18:00",
 // "monthly day 1,15 09:30", "at log-on"; a start date other than today's is added as

@@ -61,8 +61,10 @@ ULONG ReadAttachment(Files& files, const std::string& path, std::string& bytes) 
   bool fine = true;
   while ((fine = files.ReadFile(file, block, sizeof block, &read, nullptr)) && read > 0) {
     bytes.append(block, read);
-    if (bytes.size() > kLargestAttachment) fine = false;
-    if (!fine) break;
+    if (bytes.size() > kLargestAttachment) {
+      fine = false;  // more than a mail carries
+      break;
+    }
   }
   CloseHandle(file);
   return fine ? SUCCESS_SUCCESS : MAPI_E_ATTACHMENT_OPEN_FAILURE;

@@ -43,13 +43,7 @@ void Print(const CodePage& code, const StoredTask& task) {
   for (const TASK_TRIGGER& trigger : job.triggers)
     std::printf("  trigger: %s\n", DescribeTrigger(trigger).c_str());
   std::optional<SYSTEMTIME> next;
-  if (!(job.flags & TASK_FLAG_DISABLED)) {
-    const SYSTEMTIME now = LocalTimeNow();
-    for (const TASK_TRIGGER& trigger : job.triggers) {
-      auto at = NextFiring(trigger, now);
-      if (at && (!next || MinuteText(*at) < MinuteText(*next))) next = at;
-    }
-  }
+  if (!(job.flags & TASK_FLAG_DISABLED)) next = NextFiring(job.triggers, LocalTimeNow());
   std::printf("  next run: %s\n", next ? MinuteText(*next).c_str() : "never");
 }
 
