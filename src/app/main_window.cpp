@@ -32,6 +32,7 @@ constexpr unsigned kShellFailedText = 151;
 constexpr unsigned kScanningHeader = 152;
 constexpr unsigned kRemoveSelectedText = 155;
 constexpr unsigned kScanRunningText = 156;
+constexpr unsigned kIgnoreListNotSavedText = 254;
 
 constexpr const char* kAbortedLine = "<Information Message = \"Scan Aborted by User\"/>";
 
@@ -362,9 +363,13 @@ void MainWindow::ChangeIgnoreList(std::vector<removal::ResultRow>& rows, bool ig
   UserSettings& settings = session_->Settings();
   scan::IgnoreList& list = session_->Engine().Ignored();
   const int before = static_cast<int>(settings.Number(setting::kObjectsIgnored, 0));
-  const int ignored = ignore ? scan::IgnoreTickedResults(list, items, ticked, before)
-                             : scan::UnignoreTickedRows(list, items, ticked, before);
-  settings.SetNumber(setting::kObjectsIgnored, static_cast<platform::DWORD>(ignored));
+  const std::optional<int> ignored = ignore ? scan::IgnoreTickedResults(list, items, ticked, before)
+                                            : scan::UnignoreTickedRows(list, items, ticked, before);
+  if (!ignored) {
+    Say(kIgnoreListNotSavedText);
+    return;
+  }
+  settings.SetNumber(setting::kObjectsIgnored, static_cast<platform::DWORD>(*ignored));
   std::erase_if(rows, [](const removal::ResultRow& row) { return row.ticked; });
   if (ignore) ignore_.Fill(list);
   Refresh();

@@ -55,8 +55,26 @@ int IgnoreList::RemoveEqual(const FoundItem& item) {
   return static_cast<int>(before - items_.size());
 }
 
-int IgnoreTickedResults(IgnoreList& list, std::vector<FoundItem>& rows,
-                        const std::vector<bool>& ticked, int objectsIgnored) {
+namespace {
+
+// A list that could not be saved is put back as it was, rows too, so that the page, the
+// statistic and the file keep telling the same.
+std::optional<int> SavedOrUndone(IgnoreList& list, std::vector<FoundItem> before,
+                                 std::vector<FoundItem>& rows, std::vector<FoundItem> kept,
+                                 int objectsIgnored) {
+  if (!list.SaveIgnoreList()) {
+    list.Replace(std::move(before));
+    return std::nullopt;
+  }
+  rows = std::move(kept);
+  return objectsIgnored;
+}
+
+}  // namespace
+
+std::optional<int> IgnoreTickedResults(IgnoreList& list, std::vector<FoundItem>& rows,
+                                       const std::vector<bool>& ticked, int objectsIgnored) {
+  std::vector<FoundItem> before = list.Items();
   int count = 0;
   std::vector<FoundItem> kept;
   for (std::size_t row = 0; row < rows.size(); ++row) {
@@ -67,13 +85,12 @@ int IgnoreTickedResults(IgnoreList& list, std::vector<FoundItem>& rows,
       kept.push_back(rows[row]);
     }
   }
-  rows = std::move(kept);
-  list.SaveIgnoreList();
-  return objectsIgnored + count;
+  return SavedOrUndone(list, std::move(before), rows, std::move(kept), objectsIgnored + count);
 }
 
-int UnignoreTickedRows(IgnoreList& list, std::vector<FoundItem>& rows,
-                       const std::vector<bool>& ticked, int objectsIgnored) {
+std::optional<int> UnignoreTickedRows(IgnoreList& list, std::vector<FoundItem>& rows,
+                                      const std::vector<bool>& ticked, int objectsIgnored) {
+  std::vector<FoundItem> before = list.Items();
   std::vector<FoundItem> kept;
   for (std::size_t row = 0; row < rows.size(); ++row) {
     if (row < ticked.size() && ticked[row]) {
@@ -82,9 +99,7 @@ int UnignoreTickedRows(IgnoreList& list, std::vector<FoundItem>& rows,
       kept.push_back(rows[row]);
     }
   }
-  rows = std::move(kept);
-  list.SaveIgnoreList();
-  return objectsIgnored;
+  return SavedOrUndone(list, std::move(before), rows, std::move(kept), objectsIgnored);
 }
 
 }  // namespace scan

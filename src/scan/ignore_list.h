@@ -2,6 +2,7 @@
 // "entry name,item text,kind number", CR LF line ends.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ class IgnoreList {
 
   bool IsIgnored(const FoundItem& item) const;
   void Add(const FoundItem& item) { items_.push_back(item); }
+  void Replace(std::vector<FoundItem> items) { items_ = std::move(items); }
   // Removes every item equal to the given one; how many there were.
   int RemoveEqual(const FoundItem& item);
   const std::vector<FoundItem>& Items() const { return items_; }
@@ -36,10 +38,11 @@ class IgnoreList {
 
 // The list logic of the two page commands. `ticked` tells the ticked rows of the page's list
 // (results or ignore page), whose items are given in row order; the ticked rows are removed
-// from `rows`. Both save the list and keep the ObjectsIgnored total through `objectsIgnored`.
-int IgnoreTickedResults(IgnoreList& list, std::vector<FoundItem>& rows,
-                        const std::vector<bool>& ticked, int objectsIgnored);
-int UnignoreTickedRows(IgnoreList& list, std::vector<FoundItem>& rows,
-                       const std::vector<bool>& ticked, int objectsIgnored);
+// from `rows`. Both save the list and return the new ObjectsIgnored total; when the save fails
+// the list and the rows stay as they were and the answer is empty.
+std::optional<int> IgnoreTickedResults(IgnoreList& list, std::vector<FoundItem>& rows,
+                                       const std::vector<bool>& ticked, int objectsIgnored);
+std::optional<int> UnignoreTickedRows(IgnoreList& list, std::vector<FoundItem>& rows,
+                                      const std::vector<bool>& ticked, int objectsIgnored);
 
 }  // namespace scan

@@ -152,7 +152,16 @@ TEST_F(MainWindowTest, IgnoringAndUnignoringKeepTheStatistic) {
   ExpectPage(Page::Ignore, 147);
   ASSERT_EQ(view_.LastPage().lines.size(), 1u);
   EXPECT_NE(view_.LastPage().lines[0].find("[ ] "), std::string::npos);
+  // A list that cannot be written: the row stays, the statistic too, and the user is told.
+  const std::string file = image_.HostPath("Program Files/Vexmarl/Ignorelist.txt");
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);
   Command(command::kToggleRow, 0);
+  Command(command::kUnignore);
+  EXPECT_EQ(Asked(), (Lines{"Vexmarl: " + resources_.String(254)}));
+  EXPECT_EQ(view_.LastPage().lines.size(), 1u);
+  EXPECT_EQ(Setting(foundation::setting::kObjectsIgnored), 1u);
+  std::filesystem::remove(file);
   Command(command::kUnignore);
   EXPECT_TRUE(view_.LastPage().lines.empty());
   EXPECT_EQ(Setting(foundation::setting::kObjectsIgnored), 0u);

@@ -4,6 +4,7 @@
 #include "foundation/whole_file.h"
 #include "scan/multi_pattern.h"
 #include "scan_fixture.h"
+#include "support/fault_injection.h"
 
 namespace scan {
 namespace {
@@ -140,6 +141,44 @@ TEST_F(IgnoreListTest, TickedRowsMoveBetweenResultsAndTheList) {
   EXPECT_EQ(page.size(), 2u);
   ASSERT_EQ(list.Items().size(), 1u);
   EXPECT_EQ(list.Items()[0].text, "three");
+}
+
+// Each host call of the two commands failing in turn: the file holds the old list or the new
+// one whole, and when it holds the old one the command said so and changed neither the list in
+// memory nor the rows.
+TEST_F(IgnoreListTest, ACommandWhoseSaveFailsChangesNothingAndSaysSo) {
+  Define(R"(<SW NAME="A"/>)");
+  IgnoreList& list = engine_->Ignored();
+  const std::string file = "C:\\Program Files\\Vexmarl\\Ignorelist.txt";
+  const std::string old = "A,kept,1\r\n";
+  for (const bool ignoring : {true, false}) {
+    std::vector<FoundItem> rows;
+    std::optional<int> answer;
+    const std::string changed = ignoring ? "A,kept,1\r\nA,new,1\r\n" : "";
+    const int faults = testing_support::WithEachCallFailing(
+        ENOSPC,
+        [&] {
+          image_.WriteFile(file, old);
+          list.LoadIgnoreList(database_);
+          rows = ignoring ? std::vector<FoundItem>{{false, "new", &Entry(0), FoundItemKind::File}}
+                          : list.Items();
+        },
+        [&] {
+          answer = ignoring ? IgnoreTickedResults(list, rows, {true}, 1)
+                            : UnignoreTickedRows(list, rows, {true}, 1);
+        },
+        [&](int failing, bool) {
+          const std::string now = image_.ReadFile(file);
+          ASSERT_TRUE(now == old || now == changed) << failing << ": " << now;
+          EXPECT_EQ(answer.has_value(), now == changed) << failing;
+          EXPECT_EQ(rows.size(), now == changed ? 0u : 1u) << failing;
+          EXPECT_EQ(list.Items().size(), now == changed && ignoring ? 2u
+                                         : now == changed           ? 0u
+                                                                    : 1u)
+              << failing;
+        });
+    EXPECT_GE(faults, 3) << ignoring;
+  }
 }
 
 }  // namespace
