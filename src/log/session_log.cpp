@@ -1,10 +1,13 @@
 #include "log/session_log.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "foundation/folder_path.h"
 #include "foundation/os_identity.h"
 #include "foundation/setting_names.h"
+#include "platform/windows_path.h"
 
 namespace logging {
 
@@ -69,7 +72,12 @@ bool SessionLog::OpenSessionLog() {
   char name[96];
   std::snprintf(name, sizeof name, "Log %02d-%02d-%02d %02d-%02d-%02d.Log", local.tm_mday,
                 local.tm_mon + 1, local.tm_year % 100, local.tm_hour, local.tm_min, local.tm_sec);
-  const std::string path = source_.programFolder + "Logs\\" + source_.appName + name;
+  // The brand's name comes from a settings file: it must not lead the log out of the folder
+  // or past the longest path, so that no line is lost to a name that cannot be made.
+  const std::string folder = source_.programFolder + "Logs\\";
+  const std::size_t room =
+      MAX_PATH - 1 - std::min<std::size_t>(MAX_PATH - 1, folder.size() + std::strlen(name));
+  const std::string path = folder + FileNamePart(machine_.Code(), source_.appName, room) + name;
   HANDLE file = files.CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -1,5 +1,6 @@
 #include "platform/windows_path.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace platform {
@@ -106,17 +107,40 @@ DWORD MakeFullPath(const CodePage& codePage, std::string_view input,
   return ERROR_SUCCESS;
 }
 
+namespace {
+
+// A single-byte character that a Windows file name may not hold.
+bool ForbiddenInNames(unsigned char c) {
+  return c < 0x20 ||
+         std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+}  // namespace
+
 bool IsValidFileName(const CodePage& codePage, std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
   for (std::size_t i = 0; i < name.size();) {
     std::size_t length = codePage.CharLength(name, i);
     unsigned char c = static_cast<unsigned char>(name[i]);
-    if (length == 1 &&
-        (c < 0x20 || std::string_view("<>:\"/\\|?*").find(name[i]) != std::string_view::npos))
-      return false;
+    if (length == 1 && ForbiddenInNames(c)) return false;
     i += length;
   }
   return true;
+}
+
+std::string FileNamePart(const CodePage& codePage, std::string_view text, std::size_t maxBytes) {
+  std::string part;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = std::min(codePage.CharLength(text, i), text.size() - i);
+    if (part.size() + length > maxBytes) break;
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (length == 1 && ForbiddenInNames(c))
+      part += '_';
+    else
+      part.append(text.substr(i, length));
+    i += length;
+  }
+  return part;
 }
 
 DWORD SplitDrivePath(const CodePage& codePage, std::string_view full, DrivePath& path) {

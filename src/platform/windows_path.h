@@ -38,4 +38,8 @@ std::vector<std::string> SplitAtBackslashes(const CodePage& codePage, std::strin
 // True when a single name may exist on a Windows drive.
 bool IsValidFileName(const CodePage& codePage, std::string_view name);
 
+// A text made fit to be part of a file name: each character a Windows name may not hold
+// becomes '_', and it is cut, on a character's boundary, to at most maxBytes.
+std::string FileNamePart(const CodePage& codePage, std::string_view text, std::size_t maxBytes);
+
 }  // namespace platform

@@ -218,6 +218,23 @@ TEST_F(SessionLogTest, AFileThatCannotBeOpenedDropsTheLine) {
   EXPECT_NE(text.find("kept\n"), std::string::npos);
 }
 
+TEST_F(SessionLogTest, ABrandNameThatNoFileMayHoldStillGivesALogInTheLogsFolder) {
+  const std::string logs = std::string(kProgramFolder) + "Logs\\";
+  for (const std::string& brand : {std::string("..\\..\\WINDOWS\\x:y*?"), std::string(400, 'v')}) {
+    SessionLogSource source = Source();
+    source.appName = brand;
+    SessionLog log(image_.Machine(), source);
+    log.LogLine("kept");
+    ASSERT_TRUE(log.IsOpen()) << brand;
+    EXPECT_EQ(log.FilePath().rfind('\\'), logs.size() - 1) << log.FilePath();
+    EXPECT_LT(log.FilePath().size(), static_cast<std::size_t>(MAX_PATH));
+    EXPECT_TRUE(log.FilePath().ends_with("vLog 07-12-06 22-00-45.Log") ||
+                log.FilePath() == logs + ".._.._WINDOWS_x_y__Log 07-12-06 22-00-45.Log")
+        << log.FilePath();
+    log.CloseSessionLog();
+  }
+}
+
 TEST(SessionLogSystem, AnOlderSystemHasNoServicePackText) {
   setenv("TZ", "UTC", 1);
   tzset();
