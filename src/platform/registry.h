@@ -112,6 +112,16 @@ class Registry {
     bool done_ = false;
   };
 
+  // Several reads of this thread as one: they see one state of the registry, and the other
+  // threads of the process wait for the registry until it ends.
+  class Snapshot {
+   public:
+    explicit Snapshot(Registry& registry) : snapshot_(*registry.store_) {}
+
+   private:
+    RegistryStore::ReadSnapshot snapshot_;
+  };
+
   const CodePage& Code() const { return codePage_; }
 
   // The name of the current user's key under HKEY_USERS; found again after changes to the

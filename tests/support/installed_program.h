@@ -25,6 +25,7 @@ class ProgramInstance {
                   const std::string& folder = kInstalledFolder);
   ~ProgramInstance();
   std::string Report() { return process_->Report(); }
+  pid_t Pid() const { return process_->Pid(); }
   // Reads reports until one equals the line; false when the program ended first.
   bool WaitFor(const std::string& line);
   // Reads reports until one contains the text; the reports read, the last one holding it
@@ -40,7 +41,7 @@ std::string RunProgram(TempImage& image, const std::string& commandLine,
                        const std::string& folder = kInstalledFolder);
 
 // Replaces the installed definitions by one entry with many registry keys ("Software\Slow\Key"
-// and a number from 0), so that a scan takes a while.
+// and a number from 0), so that a scan has many steps; slowed by a Throttle it takes seconds.
 void InstallSlowDefinitions(TempImage& image, const std::string& folder = kInstalledFolder,
                             int keys = 20000);
 

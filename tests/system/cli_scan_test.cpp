@@ -16,6 +16,7 @@
 #include "platform/code_page.h"
 #include "support/helper_process.h"
 #include "support/installed_program.h"
+#include "support/throttle.h"
 
 namespace {
 
@@ -249,9 +250,10 @@ TEST_F(CliScanTest, IgnoredItemsAreLoggedButNotListed) {
 }
 
 TEST_F(CliScanTest, CtrlCStopsTheScanAsTheStopButtonDoes) {
-  testing_support::InstallSlowDefinitions(image_);
+  testing_support::InstallSlowDefinitions(image_, testing_support::kInstalledFolder, 120000);
   testing_support::HelperProcess scan(
       {*image_.Files().HostPathOf("C:\\Program Files\\Vexmarl\\vexmarl-cli.exe"), "scan"});
+  testing_support::Throttle slow(scan.Pid());
   // Once the scan has begun its log, Ctrl-C.
   platform::WIN32_FIND_DATAA found;
   platform::HANDLE search = platform::INVALID_HANDLE_VALUE;

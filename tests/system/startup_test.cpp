@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "support/installed_program.h"
+#include "support/throttle.h"
 
 namespace {
 
@@ -102,9 +103,10 @@ TEST_F(StartupTest, SecondStartWithTheScanSwitchMakesTheFirstScan) {
 }
 
 TEST_F(StartupTest, AScanIsNotStartedTwiceAndKeepsTheWindowOpenUntilStopped) {
-  testing_support::InstallSlowDefinitions(image_);
+  testing_support::InstallSlowDefinitions(image_, testing_support::kInstalledFolder, 120000);
   ProgramInstance first(image_, "");
   ASSERT_TRUE(first.WaitFor(kReadyLine));
+  testing_support::Throttle slow(first.Pid());
   EXPECT_EQ(SendToWindow(image_, "Vexmarl", 1231), "0\n");
   EXPECT_EQ(first.Report(), "Scanning");
   EXPECT_EQ(first.Report(), "  [Stop Scan] [Show list only]");  // the scan page's buttons

@@ -243,8 +243,7 @@ TEST_F(QtWindowTest, ScanRemoveAndRestoreThroughTheWindow) {
 }
 
 TEST_F(QtWindowTest, RowsArriveWhileTheScanRunsAndStopEndsIt) {
-  // A scan long enough to be stopped (seconds), with a row found at its start and one at its
-  // end.
+  // A scan with a row found at its start and one at its end, held up once the first shows.
   testing_support::InstallSlowDefinitions(image_, testing_support::kInstalledFolder, 120000);
   platform::Registry& registry = image_.Machine().registry();
   for (const char* key : {"Software\\Slow\\Key0", "Software\\Slow\\Key119999"}) {
@@ -262,6 +261,8 @@ TEST_F(QtWindowTest, RowsArriveWhileTheScanRunsAndStopEndsIt) {
     auto* list = Get<QTreeWidget>("foundItems");
     ASSERT_TRUE(WaitUntil([&] { return list->topLevelItemCount() > 0; }));
     EXPECT_TRUE(window.ScanRunning()) << "the scan should still run when its first row shows";
+    // The scan waits for the registry while this thread holds it, so it runs until stopped.
+    auto held = std::make_unique<platform::Registry::Snapshot>(window.Machine().registry());
     EXPECT_NE(Get<QLabel>("phase")->text(), "");
 
     // Messages from another process reach the window while it scans: another scan changes
@@ -276,6 +277,7 @@ TEST_F(QtWindowTest, RowsArriveWhileTheScanRunsAndStopEndsIt) {
     ASSERT_TRUE(window.ScanRunning());
 
     Click(Get("scanButton"));  // stop
+    held.reset();
     ASSERT_TRUE(WaitUntil([&] { return !window.ScanRunning(); }));
     EXPECT_EQ(Get<QLabel>("scanStatus")->text(), Text(119));
     EXPECT_EQ(Get<QPushButton>("scanButton")->text(), Text(155));
