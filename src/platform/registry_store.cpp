@@ -41,10 +41,11 @@ KeyRow ReadKey(sqlite3_stmt* statement) {
                 sqlite3_column_int(statement, 2) != 0, sqlite3_column_int64(statement, 3)};
 }
 
-ValueRow ReadValue(sqlite3_stmt* statement) {
-  return ValueRow{Text(statement, 0),
-                  static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1)),
-                  Text(statement, 2)};
+// name, type and data from the given column on.
+ValueRow ReadValue(sqlite3_stmt* statement, int first = 0) {
+  return ValueRow{Text(statement, first),
+                  static_cast<std::uint32_t>(sqlite3_column_int64(statement, first + 1)),
+                  Text(statement, first + 2)};
 }
 
 // Value data is bound as bytes, names as text.
@@ -77,6 +78,12 @@ class Query {
   bool Done() { return Step() == SQLITE_DONE; }
   sqlite3_stmt* Statement() const { return statement_; }
 
+  int Step() {
+    const int result = statement_ ? sqlite3_step(statement_) : SQLITE_MISUSE;
+    if (result != SQLITE_ROW && result != SQLITE_DONE) ++errors_;
+    return result;
+  }
+
  private:
   void Bind(int index, std::int64_t value) { sqlite3_bind_int64(statement_, index, value); }
   void Bind(int index, std::uint32_t value) { sqlite3_bind_int64(statement_, index, value); }
@@ -88,12 +95,6 @@ class Query {
   void Bind(int index, const Blob& blob) {
     sqlite3_bind_blob(statement_, index, blob.bytes.data(), static_cast<int>(blob.bytes.size()),
                       SQLITE_TRANSIENT);
-  }
-
-  int Step() {
-    const int result = statement_ ? sqlite3_step(statement_) : SQLITE_MISUSE;
-    if (result != SQLITE_ROW && result != SQLITE_DONE) ++errors_;
-    return result;
   }
 
   int& errors_;
@@ -132,12 +133,14 @@ std::unique_ptr<RegistryStore> RegistryStore::Open(const std::string& file, unsi
     if (error) *error = store->LastError();
     return nullptr;
   }
+  store->watch_ = std::make_unique<CommitWatch>(file);
   return store;
 }
 
 RegistryStore::~RegistryStore() {
   for (auto& [sql, statement] : statements_) sqlite3_finalize(statement);
   sqlite3_close(database_);
+  watch_.reset();  // after the connection let go of its locks on the file watched
 }
 
 std::string RegistryStore::LastError() const {
@@ -172,13 +175,73 @@ bool RegistryStore::Begin() {
 
 RegistryStore::ReadSnapshot::ReadSnapshot(RegistryStore& store) : store_(store) {
   store_.lock_.lock();
-  began_ =
-      store_.depth_ == 0 && sqlite3_get_autocommit(store_.database_) && store_.Execute("BEGIN");
+  if (store_.snapshots_++ > 0 || store_.depth_ > 0) return;
+  store_.snapshotIndexed_ = store_.IndexIsFresh();
+  began_ = !store_.snapshotIndexed_ && sqlite3_get_autocommit(store_.database_) &&
+           store_.Execute("BEGIN");
 }
 
 RegistryStore::ReadSnapshot::~ReadSnapshot() {
   if (began_ && !store_.Execute("COMMIT")) store_.Execute("ROLLBACK");
+  if (--store_.snapshots_ == 0) store_.snapshotIndexed_ = false;
   store_.lock_.unlock();
+}
+
+bool RegistryStore::IndexIsFresh() {
+  if (!watch_) return false;
+  const std::optional<CommitWatch::Stamp> now = watch_->Now();
+  if (!now) return false;  // a commit is being published: read what SQLite says
+  if (now != indexed_) {
+    index_.Clear();
+    indexed_ = now;
+  }
+  return true;
+}
+
+bool RegistryStore::IndexUsable() {
+  if (depth_ > 0) return false;  // this connection's own uncommitted writes are in SQLite alone
+  return snapshots_ > 0 ? snapshotIndexed_ : IndexIsFresh();
+}
+
+const IndexedChildren* RegistryStore::ChildrenInIndex(KeyId parent) {
+  if (const IndexedChildren* known = index_.Children(parent)) return known;
+  Query query(errors_,
+              Statement("SELECT id, name, restricted, written, lower FROM keys WHERE parent=? "
+                        "ORDER BY lower"),
+              parent);
+  std::vector<std::pair<KeyRow, std::string>> rows;
+  int step;
+  while ((step = query.Step()) == SQLITE_ROW)
+    rows.emplace_back(ReadKey(query.Statement()), Text(query.Statement(), 4));
+  if (step != SQLITE_DONE) return nullptr;
+  // The sub keys' values come along in the same look: a key is mostly opened to read them.
+  Query values(errors_,
+               Statement("SELECT v.key, v.name, v.type, v.data, v.lower FROM vals v JOIN keys k "
+                         "ON v.key = k.id WHERE k.parent=? ORDER BY v.key, v.seq"),
+               parent);
+  std::map<KeyId, std::vector<std::pair<ValueRow, std::string>>> valuesOf;
+  for (const auto& [row, lower] : rows) valuesOf[row.id];
+  while ((step = values.Step()) == SQLITE_ROW) {
+    sqlite3_stmt* statement = values.Statement();
+    valuesOf[sqlite3_column_int64(statement, 0)].emplace_back(ReadValue(statement, 1),
+                                                              Text(statement, 4));
+  }
+  if (step == SQLITE_DONE) {
+    for (auto& [key, list] : valuesOf) index_.PutValues(key, std::move(list));
+  }
+  return &index_.PutChildren(parent, std::move(rows));
+}
+
+const IndexedValues* RegistryStore::ValuesInIndex(KeyId key) {
+  if (const IndexedValues* known = index_.Values(key)) return known;
+  Query query(errors_,
+              Statement("SELECT name, type, data, lower FROM vals WHERE key=? ORDER BY seq"), key);
+  std::vector<std::pair<ValueRow, std::string>> rows;
+  int step;
+  while ((step = query.Step()) == SQLITE_ROW)
+    rows.emplace_back(ReadValue(query.Statement()), Text(query.Statement(), 3));
+  if (step != SQLITE_DONE) return nullptr;
+  return &index_.PutValues(key, std::move(rows));
 }
 
 bool RegistryStore::Commit() {
@@ -208,12 +271,24 @@ void RegistryStore::Rollback() {
 
 std::optional<KeyRow> RegistryStore::Key(KeyId id) {
   std::lock_guard guard(lock_);
+  const bool indexed = IndexUsable();
+  if (indexed) {
+    if (const KeyRow* row = index_.Key(id)) return *row;
+  }
   Query query(errors_, Statement("SELECT id, name, restricted, written FROM keys WHERE id=?"), id);
-  return query.Row() ? std::optional(ReadKey(query.Statement())) : std::nullopt;
+  if (!query.Row()) return std::nullopt;
+  KeyRow row = ReadKey(query.Statement());
+  if (indexed) index_.PutKey(row);
+  return row;
 }
 
 std::optional<KeyRow> RegistryStore::Child(KeyId parent, const std::string& lowerName) {
   std::lock_guard guard(lock_);
+  if (const IndexedChildren* children = IndexUsable() ? ChildrenInIndex(parent) : nullptr) {
+    auto found = children->byLower.find(lowerName);
+    if (found == children->byLower.end()) return std::nullopt;
+    return children->rows[found->second];
+  }
   Query query(
       errors_,
       Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? AND lower=?"),
@@ -224,6 +299,7 @@ std::optional<KeyRow> RegistryStore::Child(KeyId parent, const std::string& lowe
 std::optional<KeyId> RegistryStore::AddChild(KeyId parent, const std::string& name,
                                              const std::string& lower, std::int64_t now) {
   std::lock_guard guard(lock_);
+  Changing();
   if (Failed()) return std::nullopt;
   Query query(errors_,
               Statement("INSERT INTO keys(parent, name, lower, written) VALUES(?, ?, ?, ?)"),
@@ -234,6 +310,8 @@ std::optional<KeyId> RegistryStore::AddChild(KeyId parent, const std::string& na
 
 std::vector<KeyRow> RegistryStore::Children(KeyId parent) {
   std::lock_guard guard(lock_);
+  if (const IndexedChildren* children = IndexUsable() ? ChildrenInIndex(parent) : nullptr)
+    return children->rows;
   Query query(
       errors_,
       Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? ORDER BY lower"),
@@ -245,6 +323,10 @@ std::vector<KeyRow> RegistryStore::Children(KeyId parent) {
 
 std::optional<KeyRow> RegistryStore::ChildAt(KeyId parent, std::int64_t index) {
   std::lock_guard guard(lock_);
+  if (const IndexedChildren* children = IndexUsable() ? ChildrenInIndex(parent) : nullptr) {
+    if (index < 0 || index >= static_cast<std::int64_t>(children->rows.size())) return std::nullopt;
+    return children->rows[index];
+  }
   Query query(errors_,
               Statement("SELECT id, name, restricted, written FROM keys WHERE parent=? "
                         "ORDER BY lower LIMIT 1 OFFSET ?"),
@@ -254,12 +336,15 @@ std::optional<KeyRow> RegistryStore::ChildAt(KeyId parent, std::int64_t index) {
 
 std::int64_t RegistryStore::ChildCount(KeyId parent) {
   std::lock_guard guard(lock_);
+  if (const IndexedChildren* children = IndexUsable() ? ChildrenInIndex(parent) : nullptr)
+    return static_cast<std::int64_t>(children->rows.size());
   Query query(errors_, Statement("SELECT count(*) FROM keys WHERE parent=?"), parent);
   return query.Row() ? sqlite3_column_int64(query.Statement(), 0) : 0;
 }
 
 bool RegistryStore::RemoveKey(KeyId id) {
   std::lock_guard guard(lock_);
+  Changing();
   if (Failed()) return false;
   Query values(errors_, Statement("DELETE FROM vals WHERE key=?"), id);
   Query key(errors_, Statement("DELETE FROM keys WHERE id=?"), id);
@@ -268,6 +353,7 @@ bool RegistryStore::RemoveKey(KeyId id) {
 
 bool RegistryStore::SetRestricted(KeyId id, bool restricted) {
   std::lock_guard guard(lock_);
+  Changing();
   if (Failed()) return false;
   Query query(errors_, Statement("UPDATE keys SET restricted=? WHERE id=?"), restricted, id);
   return query.Done() && sqlite3_changes(database_) == 1;
@@ -275,6 +361,7 @@ bool RegistryStore::SetRestricted(KeyId id, bool restricted) {
 
 bool RegistryStore::Touch(KeyId id, std::int64_t now) {
   std::lock_guard guard(lock_);
+  Changing();
   if (Failed()) return false;
   Query query(errors_, Statement("UPDATE keys SET written=? WHERE id=?"), now, id);
   return query.Done();
@@ -282,6 +369,11 @@ bool RegistryStore::Touch(KeyId id, std::int64_t now) {
 
 std::optional<ValueRow> RegistryStore::Value(KeyId key, const std::string& lowerName) {
   std::lock_guard guard(lock_);
+  if (const IndexedValues* values = IndexUsable() ? ValuesInIndex(key) : nullptr) {
+    auto found = values->byLower.find(lowerName);
+    if (found == values->byLower.end()) return std::nullopt;
+    return values->rows[found->second];
+  }
   Query query(errors_, Statement("SELECT name, type, data FROM vals WHERE key=? AND lower=?"), key,
               lowerName);
   return query.Row() ? std::optional(ReadValue(query.Statement())) : std::nullopt;
@@ -289,6 +381,10 @@ std::optional<ValueRow> RegistryStore::Value(KeyId key, const std::string& lower
 
 std::optional<ValueRow> RegistryStore::ValueAt(KeyId key, std::int64_t index) {
   std::lock_guard guard(lock_);
+  if (const IndexedValues* values = IndexUsable() ? ValuesInIndex(key) : nullptr) {
+    if (index < 0 || index >= static_cast<std::int64_t>(values->rows.size())) return std::nullopt;
+    return values->rows[index];
+  }
   Query query(
       errors_,
       Statement("SELECT name, type, data FROM vals WHERE key=? ORDER BY seq LIMIT 1 OFFSET ?"), key,
@@ -298,6 +394,8 @@ std::optional<ValueRow> RegistryStore::ValueAt(KeyId key, std::int64_t index) {
 
 std::vector<ValueRow> RegistryStore::Values(KeyId key) {
   std::lock_guard guard(lock_);
+  if (const IndexedValues* values = IndexUsable() ? ValuesInIndex(key) : nullptr)
+    return values->rows;
   Query query(errors_, Statement("SELECT name, type, data FROM vals WHERE key=? ORDER BY seq"),
               key);
   std::vector<ValueRow> rows;
@@ -308,6 +406,7 @@ std::vector<ValueRow> RegistryStore::Values(KeyId key) {
 bool RegistryStore::SetValue(KeyId key, const std::string& name, const std::string& lower,
                              std::uint32_t type, const std::string& data) {
   std::lock_guard guard(lock_);
+  Changing();
   if (Failed()) return false;
   // An existing value keeps its place in the order; a new one goes last.
   {
@@ -327,6 +426,7 @@ bool RegistryStore::SetValue(KeyId key, const std::string& name, const std::stri
 
 bool RegistryStore::RemoveValue(KeyId key, const std::string& lowerName) {
   std::lock_guard guard(lock_);
+  Changing();
   if (Failed()) return false;
   Query query(errors_, Statement("DELETE FROM vals WHERE key=? AND lower=?"), key, lowerName);
   return query.Done() && sqlite3_changes(database_) > 0;
@@ -335,6 +435,18 @@ bool RegistryStore::RemoveValue(KeyId key, const std::string& lowerName) {
 RegistryStore::Sizes RegistryStore::Measure(KeyId key) {
   std::lock_guard guard(lock_);
   Sizes sizes;
+  if (IndexUsable()) {
+    const IndexedChildren* children = ChildrenInIndex(key);
+    const IndexedValues* values = children ? ValuesInIndex(key) : nullptr;
+    if (values) {
+      sizes.subKeys = static_cast<std::int64_t>(children->rows.size());
+      sizes.longestSubKey = children->longestName;
+      sizes.values = static_cast<std::int64_t>(values->rows.size());
+      sizes.longestValueName = values->longestName;
+      sizes.longestData = values->longestData;
+      return sizes;
+    }
+  }
   Query keys(errors_,
              Statement("SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0) FROM keys "
                        "WHERE parent=?"),

@@ -1,6 +1,13 @@
 // The registry's storage: one SQLite database in WAL mode that every process of an image
 // shares. Keys are rows with a parent, the name as written and its lower-cased form; values
 // belong to a key and keep their creation order.
+//
+// Reads outside this connection's own transactions are served from an in-process index
+// (RegistryIndex), filled a key at a time by single statements; before each call (once for a
+// ReadSnapshot) the WAL index header is looked at (CommitWatch), and any commit since the index
+// was filled, by any connection, empties it. A fill runs after that look, so it holds at least
+// what was committed then; anything committed later changes the header and empties the index
+// at the next look. While a writer is rewriting the header, reads go to SQLite.
 #pragma once
 
 #include <sqlite3.h>
@@ -13,25 +20,13 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+#include "platform/commit_watch.h"
+#include "platform/registry_index.h"
 
-using KeyId = std::int64_t;
+namespace platform {
 
 inline constexpr KeyId kLocalMachineKey = 1;
 inline constexpr KeyId kUsersKey = 2;
-
-struct KeyRow {
-  KeyId id = 0;
-  std::string name;
-  bool restricted = false;
-  std::int64_t written = 0;  // FILETIME of the last change
-};
-
-struct ValueRow {
-  std::string name;
-  std::uint32_t type = 0;
-  std::string data;
-};
 
 class RegistryStore {
  public:
@@ -52,8 +47,9 @@ class RegistryStore {
   bool Commit();
   void Rollback();
 
-  // Several reads under one snapshot, so the database is locked once for all of them rather
-  // than once a statement; inside a transaction it does nothing.
+  // Several reads as one call: the index is checked once for all of them; where it cannot be
+  // used they run under one SQLite snapshot, so the database is locked once for all of them
+  // rather than once a statement. Inside a transaction it does nothing.
   class ReadSnapshot {
    public:
     explicit ReadSnapshot(RegistryStore& store);
@@ -94,6 +90,15 @@ class RegistryStore {
 
  private:
   RegistryStore(sqlite3* database, unsigned codePage) : database_(database), codePage_(codePage) {}
+  // Whether this read may use the index, emptying it when something was committed since it
+  // was filled.
+  bool IndexUsable();
+  bool IndexIsFresh();
+  // A key's sub keys or values in the index, loaded when missing; null when they cannot be read.
+  const IndexedChildren* ChildrenInIndex(KeyId parent);
+  const IndexedValues* ValuesInIndex(KeyId key);
+  // Every write empties the index: what it held may be what the write changed.
+  void Changing() { index_.Clear(); }
   // A statement of the outermost transaction failed: SQLite may have rolled the transaction
   // back already, so a further write would be committed on its own; none is made.
   bool Failed() const { return depth_ > 0 && errors_ > 0; }
@@ -102,10 +107,15 @@ class RegistryStore {
 
   sqlite3* database_;
   unsigned codePage_;
-  std::recursive_mutex lock_;  // guards database_, statements_ and depth_
+  std::recursive_mutex lock_;  // guards everything below
   std::map<const char*, sqlite3_stmt*> statements_;
   int depth_ = 0;   // nesting of Begin
   int errors_ = 0;  // statements that failed in the outermost transaction
+  std::unique_ptr<CommitWatch> watch_;
+  RegistryIndex index_;
+  std::optional<CommitWatch::Stamp> indexed_;  // the header when the index was last found fresh
+  int snapshots_ = 0;                          // nesting of ReadSnapshot
+  bool snapshotIndexed_ = false;  // whether the outermost ReadSnapshot found the index usable
 };
 
 }  // namespace platform

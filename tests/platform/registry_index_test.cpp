@@ -1,0 +1,180 @@
+// Reads served from the in-process index after another connection to the same registry (as
+// another process would) changed it: every read sees the change, never what the index held.
+#include <gtest/gtest.h>
+
+#include "platform/machine.h"
+#include "platform/registry.h"
+#include "support/temp_image.h"
+
+namespace platform {
+namespace {
+
+using testing_support::TempImage;
+using Names = std::vector<std::string>;
+
+class RegistryIndexTest : public ::testing::Test {
+ protected:
+  Registry& reader() { return image_.Machine().registry(); }
+  Registry& writer() { return other_->registry(); }
+
+  static HKEY Create(Registry& registry, HKEY root, const char* path) {
+    HKEY key = nullptr;
+    EXPECT_EQ(
+        registry.RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS)
+        << path;
+    return key;
+  }
+  static void SetText(Registry& registry, HKEY root, const char* path, const char* name,
+                      const std::string& text) {
+    HKEY key = Create(registry, root, path);
+    EXPECT_EQ(
+        registry.RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                static_cast<DWORD>(text.size() + 1)),
+        ERROR_SUCCESS);
+    registry.RegCloseKey(key);
+  }
+  std::string Text(HKEY root, const char* path, const char* name) {
+    HKEY key;
+    if (reader().RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+    std::string text = Text(key, name);
+    reader().RegCloseKey(key);
+    return text;
+  }
+  std::string Text(HKEY key, const char* name) {
+    char data[256];
+    DWORD size = sizeof data;
+    LONG status = reader().RegQueryValueExA(key, name, nullptr, nullptr,
+                                            reinterpret_cast<BYTE*>(data), &size);
+    return status == ERROR_SUCCESS ? std::string(data) : "<error " + std::to_string(status) + ">";
+  }
+  Names SubKeys(HKEY root, const char* path) {
+    HKEY key;
+    Names names;
+    if (reader().RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    char name[256];
+    for (DWORD index = 0; reader().RegEnumKeyA(key, index, name, sizeof name) == ERROR_SUCCESS;
+         ++index)
+      names.push_back(name);
+    reader().RegCloseKey(key);
+    return names;
+  }
+  Names ValueNames(HKEY key) {
+    Names names;
+    char name[256];
+    DWORD length = sizeof name;
+    for (DWORD index = 0; reader().RegEnumValueA(key, index, name, &length, nullptr, nullptr,
+                                                 nullptr, nullptr) == ERROR_SUCCESS;
+         ++index, length = sizeof name)
+      names.push_back(name);
+    return names;
+  }
+  DWORD CountOf(HKEY key, bool values) {
+    DWORD subKeys = 0, valueCount = 0;
+    EXPECT_EQ(reader().RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                                        &valueCount, nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    return values ? valueCount : subKeys;
+  }
+
+  TempImage image_;
+  std::unique_ptr<Machine> other_ = Machine::Open(image_.Root());
+};
+
+TEST_F(RegistryIndexTest, KeysAndValuesWrittenElsewhereShowInOpenKeysAndEnumerations) {
+  SetText(reader(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Shared", "first", "1");
+  HKEY open = nullptr;
+  ASSERT_EQ(reader().RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Shared", 0, KEY_READ, &open),
+            ERROR_SUCCESS);
+  // Everything read once, so that the index holds it, absent names included.
+  EXPECT_EQ(ValueNames(open), Names{"first"});
+  EXPECT_EQ(Text(open, "second"), "<error 2>");
+  EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\Shared"), Names{});
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Shared\\Sub", "x"), "<no key>");
+
+  SetText(writer(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Shared", "second", "2");
+  SetText(writer(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Shared", "first", "changed");
+  SetText(writer(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Shared\\Sub", "x", "new key");
+  EXPECT_EQ(Text(open, "second"), "2");
+  EXPECT_EQ(Text(open, "first"), "changed");
+  EXPECT_EQ(ValueNames(open), (Names{"first", "second"}));
+  EXPECT_EQ(CountOf(open, true), 2u);
+  EXPECT_EQ(CountOf(open, false), 1u);
+  EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\Shared"), Names{"Sub"});
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Shared\\Sub", "x"), "new key");
+  reader().RegCloseKey(open);
+}
+
+TEST_F(RegistryIndexTest, DeletionsAndNamesWhoseCaseChangedReadAsStored) {
+  SetText(reader(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Gone\\Child", "v", "here");
+  SetText(reader(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Case\\lower", "Name", "old spelling");
+  HKEY open = nullptr;
+  ASSERT_EQ(reader().RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Gone\\Child", 0, KEY_READ, &open),
+            ERROR_SUCCESS);
+  EXPECT_EQ(Text(open, "v"), "here");
+  EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\Case"), Names{"lower"});
+
+  ASSERT_EQ(writer().SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Gone"), ERROR_SUCCESS);
+  ASSERT_EQ(writer().SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Case\\lower"), ERROR_SUCCESS);
+  SetText(writer(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Case\\LOWER", "NAME", "new spelling");
+
+  EXPECT_EQ(Text(open, "v"), "<error 2>");  // the key was deleted under the handle
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Gone\\Child", "v"), "<no key>");
+  EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "SOFTWARE"), (Names{"Case"}));
+  EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\Case"), Names{"LOWER"});
+  HKEY renamed = nullptr;
+  ASSERT_EQ(
+      reader().RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\case\\Lower", 0, KEY_READ, &renamed),
+      ERROR_SUCCESS);
+  EXPECT_EQ(ValueNames(renamed), Names{"NAME"});
+  EXPECT_EQ(Text(renamed, "name"), "new spelling");
+  reader().RegCloseKey(renamed);
+  reader().RegCloseKey(open);
+}
+
+TEST_F(RegistryIndexTest, ClassesRootAndCurrentControlSetFollowChangesMadeElsewhere) {
+  Create(reader(), HKEY_USERS, ".DEFAULT\\Software\\Classes");
+  SetText(reader(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.txt", "", "txtfile");
+  SetText(reader(), HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet001\\Services\\One", "Start", "1");
+  SetText(reader(), HKEY_LOCAL_MACHINE, "SYSTEM\\ControlSet002\\Services\\Two", "Start", "2");
+  EXPECT_EQ(Text(HKEY_CLASSES_ROOT, ".txt", ""), "txtfile");
+  EXPECT_EQ(SubKeys(HKEY_CLASSES_ROOT, ""), Names{".txt"});
+  EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services"), Names{"One"});
+
+  SetText(writer(), HKEY_CURRENT_USER, "Software\\Classes\\.TXT", "", "userfile");
+  SetText(writer(), HKEY_CURRENT_USER, "Software\\Classes\\.new", "", "newfile");
+  HKEY select = Create(writer(), HKEY_LOCAL_MACHINE, "SYSTEM\\Select");
+  DWORD two = 2;
+  ASSERT_EQ(writer().RegSetValueExA(select, "Current", 0, REG_DWORD,
+                                    reinterpret_cast<const BYTE*>(&two), 4),
+            ERROR_SUCCESS);
+  writer().RegCloseKey(select);
+
+  EXPECT_EQ(Text(HKEY_CLASSES_ROOT, ".txt", ""), "userfile");
+  EXPECT_EQ(SubKeys(HKEY_CLASSES_ROOT, ""), (Names{".new", ".TXT"}));
+  EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services"), Names{"Two"});
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Two", "Start"), "2");
+}
+
+// This connection's own writes inside a transaction are read back before and after it commits,
+// and a rolled-back transaction leaves what was read before.
+TEST_F(RegistryIndexTest, OwnWritesAndRollbacksReadAsStored) {
+  SetText(reader(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Own", "v", "before");
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Own", "v"), "before");
+  {
+    Registry::Transaction transaction(reader());
+    SetText(reader(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Own", "v", "inside");
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Own", "v"), "inside");
+  }
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Own", "v"), "before");
+  {
+    Registry::Transaction transaction(reader());
+    SetText(reader(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Own\\Sub", "w", "made");
+    ASSERT_TRUE(transaction.Commit());
+  }
+  EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\Own"), Names{"Sub"});
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Own\\Sub", "w"), "made");
+}
+
+}  // namespace
+}  // namespace platform
