@@ -178,6 +178,7 @@ TEST_F(IgnoreListTest, ACommandWhoseSaveFailsChangesNothingAndSaysSo) {
               << failing;
         });
     EXPECT_GE(faults, 3) << ignoring;
+    RecordProperty(ignoring ? "ignoreFaults" : "unignoreFaults", faults);
   }
 }
 
