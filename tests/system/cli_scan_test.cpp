@@ -253,15 +253,15 @@ TEST_F(CliScanTest, CtrlCStopsTheScanAsTheStopButtonDoes) {
   testing_support::InstallSlowDefinitions(image_, testing_support::kInstalledFolder, 120000);
   testing_support::HelperProcess scan(
       {*image_.Files().HostPathOf("C:\\Program Files\\Vexmarl\\vexmarl-cli.exe"), "scan"});
-  testing_support::Throttle slow(scan.Pid());
-  // Once the scan has begun its log, Ctrl-C.
+  // Once the scan has begun its log, it is slowed down and gets Ctrl-C.
   platform::WIN32_FIND_DATAA found;
   platform::HANDLE search = platform::INVALID_HANDLE_VALUE;
-  for (int tries = 0; tries < 500 && search == platform::INVALID_HANDLE_VALUE; ++tries) {
-    usleep(20000);
+  for (int tries = 0; tries < 4000 && search == platform::INVALID_HANDLE_VALUE; ++tries) {
+    usleep(5000);
     search = image_.Files().FindFirstFileA("C:\\Program Files\\Vexmarl\\Logs\\*.Log", &found);
   }
   ASSERT_NE(search, platform::INVALID_HANDLE_VALUE);
+  testing_support::Throttle slow(scan.Pid());
   image_.Files().FindClose(search);
   kill(scan.Pid(), SIGINT);
   EXPECT_EQ(scan.Report(), "no report");
