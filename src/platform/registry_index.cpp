@@ -19,14 +19,9 @@ const KeyRow* RegistryIndex::Key(KeyId id) const {
   return found == keys_.end() ? nullptr : &found->second;
 }
 
-void RegistryIndex::Count(std::size_t rows) {
-  rows_ += rows + 1;
-  if (rows_ > kMostRows) Clear();
-}
-
 const IndexedChildren& RegistryIndex::PutChildren(
     KeyId parent, std::vector<std::pair<KeyRow, std::string>> rows) {
-  Count(rows.size());
+  rows_ += rows.size() + 1;
   IndexedChildren children;
   children.rows.reserve(rows.size());
   for (auto& [row, lower] : rows) {
@@ -40,7 +35,7 @@ const IndexedChildren& RegistryIndex::PutChildren(
 
 const IndexedValues& RegistryIndex::PutValues(KeyId key,
                                               std::vector<std::pair<ValueRow, std::string>> rows) {
-  Count(rows.size());
+  rows_ += rows.size() + 1;
   IndexedValues values;
   values.rows.reserve(rows.size());
   for (auto& [row, lower] : rows) {
@@ -53,7 +48,7 @@ const IndexedValues& RegistryIndex::PutValues(KeyId key,
 }
 
 void RegistryIndex::PutKey(const KeyRow& row) {
-  Count(0);
+  ++rows_;
   keys_[row.id] = row;
 }
 

@@ -55,11 +55,10 @@ class RegistryIndex {
   void PutKey(const KeyRow& row);
 
   void Clear();
-  bool Empty() const { return rows_ == 0; }
+  // Past kMostRows; emptied by the store between calls, never while a call holds its rows.
+  bool Full() const { return rows_ > kMostRows; }
 
  private:
-  void Count(std::size_t rows);
-
   std::unordered_map<KeyId, IndexedChildren> children_;
   std::unordered_map<KeyId, IndexedValues> values_;
   std::unordered_map<KeyId, KeyRow> keys_;

@@ -191,7 +191,7 @@ bool RegistryStore::IndexIsFresh() {
   if (!watch_) return false;
   const std::optional<CommitWatch::Stamp> now = watch_->Now();
   if (!now) return false;  // a commit is being published: read what SQLite says
-  if (now != indexed_) {
+  if (now != indexed_ || index_.Full()) {
     index_.Clear();
     indexed_ = now;
   }
