@@ -4,6 +4,7 @@
 
 #include "platform/machine.h"
 #include "platform/registry.h"
+#include "support/registry_reading.h"
 #include "support/temp_image.h"
 
 namespace platform {
@@ -35,29 +36,13 @@ class RegistryIndexTest : public ::testing::Test {
     registry.RegCloseKey(key);
   }
   std::string Text(HKEY root, const char* path, const char* name) {
-    HKEY key;
-    if (reader().RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-    std::string text = Text(key, name);
-    reader().RegCloseKey(key);
-    return text;
+    return testing_support::RegistryText(reader(), root, path, name);
   }
   std::string Text(HKEY key, const char* name) {
-    char data[256];
-    DWORD size = sizeof data;
-    LONG status = reader().RegQueryValueExA(key, name, nullptr, nullptr,
-                                            reinterpret_cast<BYTE*>(data), &size);
-    return status == ERROR_SUCCESS ? std::string(data) : "<error " + std::to_string(status) + ">";
+    return testing_support::RegistryText(reader(), key, name);
   }
   Names SubKeys(HKEY root, const char* path) {
-    HKEY key;
-    Names names;
-    if (reader().RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-    char name[256];
-    for (DWORD index = 0; reader().RegEnumKeyA(key, index, name, sizeof name) == ERROR_SUCCESS;
-         ++index)
-      names.push_back(name);
-    reader().RegCloseKey(key);
-    return names;
+    return testing_support::SubKeyNames(reader(), root, path);
   }
   Names ValueNames(HKEY key) {
     Names names;

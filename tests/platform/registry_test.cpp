@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "support/registry_reading.h"
 #include "support/temp_image.h"
 
 namespace platform {
@@ -32,26 +33,11 @@ class RegistryTest : public ::testing::Test {
   }
 
   std::string Text(HKEY root, const char* path, const char* name) {
-    HKEY key;
-    if (registry().RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-    char data[256];
-    DWORD size = sizeof data, type = 0;
-    LONG status = registry().RegQueryValueExA(key, name, nullptr, &type,
-                                              reinterpret_cast<BYTE*>(data), &size);
-    registry().RegCloseKey(key);
-    return status == ERROR_SUCCESS ? std::string(data) : "<error " + std::to_string(status) + ">";
+    return testing_support::RegistryText(registry(), root, path, name);
   }
 
   std::vector<std::string> SubKeys(HKEY root, const char* path) {
-    HKEY key;
-    std::vector<std::string> names;
-    if (registry().RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-    char name[256];
-    for (DWORD index = 0; registry().RegEnumKeyA(key, index, name, sizeof name) == ERROR_SUCCESS;
-         ++index)
-      names.push_back(name);
-    registry().RegCloseKey(key);
-    return names;
+    return testing_support::SubKeyNames(registry(), root, path);
   }
 
   TempImage image_;
