@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/folder_names.h"
 #include "platform/short_names.h"
 
 namespace platform {
@@ -26,17 +27,11 @@ bool FindEntryName(const CodePage& codePage, const std::string& hostFolder, cons
     actual = name;
     return true;
   }
-  DIR* folder = opendir(hostFolder.c_str());
-  if (!folder) return false;
-  bool found = false;
-  while (dirent* entry = readdir(folder)) {
-    std::string_view candidate(entry->d_name);
-    if (!codePage.EqualNoCase(candidate, name)) continue;
-    if (!found || candidate < actual) actual = candidate;
-    found = true;
+  if (std::optional<std::string> real = FolderNameNoCase(codePage, hostFolder, name)) {
+    actual = std::move(*real);
+    return true;
   }
-  closedir(folder);
-  if (found || name.find('~') == std::string::npos || !IsValidShortName(name)) return found;
+  if (name.find('~') == std::string::npos || !IsValidShortName(name)) return false;
   std::vector<FolderEntry> entries;
   if (ReadFolder(codePage, hostFolder, entries) != 0) return false;
   for (const FolderEntry& entry : entries) {

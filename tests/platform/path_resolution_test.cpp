@@ -59,6 +59,34 @@ TEST(PathResolution, NamesMatchWithoutRegardToCase) {
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
+// A folder that has not changed for a while has its names kept between lookups: whatever is
+// done to it afterwards, even at once, is seen by the next lookup.
+TEST(PathResolution, KeptFolderNamesFollowEveryChange) {
+  TempImage image;
+  image.WriteHostFile("Settled/other.txt", "x");
+  const std::filesystem::path folder = image.HostPath("Settled");
+  usleep(400000);  // long enough for the folder's names to be kept
+  Files& files = image.Files();
+  auto exists = [&](const char* path) {
+    return files.GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+  };
+  EXPECT_FALSE(exists("C:\\Settled\\new.txt"));
+  std::ofstream(folder / "NEW.TXT") << "y";
+  EXPECT_TRUE(exists("C:\\Settled\\new.txt"));
+  std::filesystem::rename(folder / "NEW.TXT", folder / "New.txt");
+  char longPath[MAX_PATH];
+  ASSERT_GT(files.GetLongPathNameA("C:\\settled\\NEW.TXT", longPath, sizeof longPath), 0u);
+  EXPECT_STREQ(longPath, "C:\\Settled\\New.txt");
+  std::filesystem::remove(folder / "New.txt");
+  EXPECT_FALSE(exists("C:\\Settled\\new.txt"));
+  // The same path made again as another folder.
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "Again.txt") << "z";
+  EXPECT_TRUE(exists("C:\\settled\\again.TXT"));
+  EXPECT_FALSE(exists("C:\\settled\\OTHER.txt"));
+}
+
 TEST(PathResolution, ShortNamesWorkBothWaysIncludingCollisions) {
   TempImage image;
   image.WriteHostFile("Program Files/Spyware Remover Deluxe/readme.txt", "1");
