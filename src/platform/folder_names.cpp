@@ -14,7 +14,7 @@ namespace {
 // Well above the granularity of the kernel's coarse clock that stamps folder changes.
 constexpr long long kSettledNanoseconds = 200'000'000;
 // Past this many names kept, the listings start again.
-constexpr std::size_t kMostNames = 1'000'000;
+constexpr std::size_t kMostNames = 200'000;
 
 long long Nanoseconds(const timespec& time) {
   return static_cast<long long>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;

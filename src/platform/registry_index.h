@@ -42,7 +42,7 @@ struct IndexedValues {
 class RegistryIndex {
  public:
   // Past this many rows the index starts again rather than hold a whole large registry.
-  static constexpr std::size_t kMostRows = 1'000'000;
+  static constexpr std::size_t kMostRows = 300'000;
 
   const IndexedChildren* Children(KeyId parent) const;
   const IndexedValues* Values(KeyId key) const;
