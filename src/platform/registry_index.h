@@ -28,15 +28,22 @@ struct ValueRow {
 // One key's sub keys in lower-cased name order, found by lower-cased name.
 struct IndexedChildren {
   std::vector<KeyRow> rows;
-  std::unordered_map<std::string, std::size_t> byLower;
-  std::int64_t longestName = 0;  // in bytes
+  std::vector<std::string> lower;  // of each row, so in ascending order
+  std::int64_t longestName = 0;    // in bytes
+
+  const KeyRow* Find(const std::string& lowerName) const;
 };
 
 // One key's values in creation order, found by lower-cased name.
 struct IndexedValues {
   std::vector<ValueRow> rows;
-  std::unordered_map<std::string, std::size_t> byLower;
+  std::vector<std::string> lower;  // of each row
+  // Places of the rows in order of their lower-cased names; left empty for a few rows,
+  // which are searched one by one.
+  std::vector<std::uint32_t> byName;
   std::int64_t longestName = 0, longestData = 0;
+
+  const ValueRow* Find(const std::string& lowerName) const;
 };
 
 class RegistryIndex {
@@ -61,7 +68,9 @@ class RegistryIndex {
  private:
   std::unordered_map<KeyId, IndexedChildren> children_;
   std::unordered_map<KeyId, IndexedValues> values_;
-  std::unordered_map<KeyId, KeyRow> keys_;
+  // Keys by id: those inside a loaded list point into it, those read alone are kept here.
+  std::unordered_map<KeyId, const KeyRow*> keys_;
+  std::unordered_map<KeyId, KeyRow> keysAlone_;
   std::size_t rows_ = 0;
 };
 

@@ -285,9 +285,8 @@ std::optional<KeyRow> RegistryStore::Key(KeyId id) {
 std::optional<KeyRow> RegistryStore::Child(KeyId parent, const std::string& lowerName) {
   std::lock_guard guard(lock_);
   if (const IndexedChildren* children = IndexUsable() ? ChildrenInIndex(parent) : nullptr) {
-    auto found = children->byLower.find(lowerName);
-    if (found == children->byLower.end()) return std::nullopt;
-    return children->rows[found->second];
+    const KeyRow* found = children->Find(lowerName);
+    return found ? std::optional(*found) : std::nullopt;
   }
   Query query(
       errors_,
@@ -370,9 +369,8 @@ bool RegistryStore::Touch(KeyId id, std::int64_t now) {
 std::optional<ValueRow> RegistryStore::Value(KeyId key, const std::string& lowerName) {
   std::lock_guard guard(lock_);
   if (const IndexedValues* values = IndexUsable() ? ValuesInIndex(key) : nullptr) {
-    auto found = values->byLower.find(lowerName);
-    if (found == values->byLower.end()) return std::nullopt;
-    return values->rows[found->second];
+    const ValueRow* found = values->Find(lowerName);
+    return found ? std::optional(*found) : std::nullopt;
   }
   Query query(errors_, Statement("SELECT name, type, data FROM vals WHERE key=? AND lower=?"), key,
               lowerName);

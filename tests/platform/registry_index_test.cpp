@@ -2,6 +2,8 @@
 // another process would) changed it: every read sees the change, never what the index held.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "platform/machine.h"
 #include "platform/registry.h"
 #include "support/registry_reading.h"
@@ -139,6 +141,44 @@ TEST_F(RegistryIndexTest, ClassesRootAndCurrentControlSetFollowChangesMadeElsewh
   EXPECT_EQ(SubKeys(HKEY_CLASSES_ROOT, ""), (Names{".new", ".TXT"}));
   EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services"), Names{"Two"});
   EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Two", "Start"), "2");
+}
+
+// Lists long enough to be searched by name rather than one by one: every name is found in any
+// case, each value with its own data, and names between or past them are absent.
+TEST_F(RegistryIndexTest, LongListsFindEveryNameInAnyCase) {
+  const std::vector<std::string> names = {"zeta",  "Alpha",   "mid", "Beta",  "omega", "Gamma",
+                                          "delta", "EPSILON", "eta", "Theta", "iota",  "kappa"};
+  for (const std::string& name : names) {
+    SetText(reader(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Many", name.c_str(), "data " + name);
+    Create(reader(), HKEY_LOCAL_MACHINE, ("SOFTWARE\\Many\\" + name).c_str());
+  }
+  for (const std::string& name : names) {
+    std::string upper = name, lower = name;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Many", upper.c_str()), "data " + name);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Many", lower.c_str()), "data " + name);
+    HKEY sub = nullptr;
+    EXPECT_EQ(reader().RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("SOFTWARE\\Many\\" + upper).c_str(), 0,
+                                     KEY_READ, &sub),
+              ERROR_SUCCESS)
+        << upper;
+    reader().RegCloseKey(sub);
+  }
+  for (const char* absent : {"a", "alphab", "beta ", "zz", "lambda"}) {
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Many", absent), "<error 2>") << absent;
+    HKEY sub = nullptr;
+    EXPECT_EQ(reader().RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                                     (std::string("SOFTWARE\\Many\\") + absent).c_str(), 0,
+                                     KEY_READ, &sub),
+              ERROR_FILE_NOT_FOUND)
+        << absent;
+  }
+  HKEY many = nullptr;
+  ASSERT_EQ(reader().RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Many", 0, KEY_READ, &many),
+            ERROR_SUCCESS);
+  EXPECT_EQ(ValueNames(many), names);  // in the order they were made
+  reader().RegCloseKey(many);
 }
 
 // This connection's own writes inside a transaction are read back before and after it commits,
