@@ -173,13 +173,20 @@ CodePage::CodePage(unsigned number)
 }
 
 std::string CodePage::Lower(std::string_view text) const {
-  std::string result(text);
-  for (std::size_t i = 0; i < result.size();) {
-    std::size_t length = DoubleByte() ? CharLength(result, i) : 1;
-    if (length == 1) result[i] = static_cast<char>(lower_[static_cast<unsigned char>(result[i])]);
+  std::string result;
+  AppendLower(text, result);
+  return result;
+}
+
+void CodePage::AppendLower(std::string_view text, std::string& out) const {
+  const std::size_t start = out.size();
+  out.append(text);
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t length = DoubleByte() ? CharLength(text, i) : 1;
+    if (length == 1)
+      out[start + i] = static_cast<char>(lower_[static_cast<unsigned char>(text[i])]);
     i += length;
   }
-  return result;
 }
 
 std::string CodePage::Upper(std::string_view text) const {

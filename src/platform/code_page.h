@@ -26,6 +26,8 @@ class CodePage {
   unsigned char LowerByte(unsigned char byte) const { return lower_[byte]; }
 
   std::string Lower(std::string_view text) const;
+  // Lower(text) added to the end of out, which keeps its memory for the next.
+  void AppendLower(std::string_view text, std::string& out) const;
   std::string Upper(std::string_view text) const;
   bool EqualNoCase(std::string_view a, std::string_view b) const;
   // Orders a and b as their lower-cased forms compare byte by byte.

@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -41,10 +42,15 @@ bool Fill(const MachineImage& image, const FileSearch& search, const FolderEntry
           WIN32_FIND_DATAA& data) {
   const bool dot = entry.name == "." || entry.name == "..";
   if (search.namesOnly && (dot || entry.type == DT_DIR || entry.type == DT_REG)) {
-    data = WIN32_FIND_DATAA{};
+    // Field by field: a walk fills this for every entry, and the name is all it reads.
     data.dwFileAttributes =
         dot || entry.type == DT_DIR ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-    std::strncpy(data.cFileName, entry.name.c_str(), sizeof data.cFileName - 1);
+    data.ftCreationTime = data.ftLastAccessTime = data.ftLastWriteTime = FILETIME{};
+    data.nFileSizeHigh = data.nFileSizeLow = data.dwReserved0 = data.dwReserved1 = 0;
+    const std::size_t length = std::min(entry.name.size(), sizeof data.cFileName - 1);
+    std::memcpy(data.cFileName, entry.name.data(), length);
+    data.cFileName[length] = '\0';
+    data.cAlternateFileName[0] = '\0';
     return true;
   }
   std::string host = entry.name == "."    ? search.hostFolder
@@ -102,17 +108,22 @@ HANDLE Files::FindFirstFileExA(LPCSTR fileName, FINDEX_INFO_LEVELS level, void* 
   search->namesOnly = flags & FIND_FIRST_EX_NAMES_ONLY;
   std::vector<FolderEntry> entries;
   // Short names are made when they are asked for or may decide a match.
-  const bool shortNames = level == FindExInfoStandard || (pattern != "*" && pattern != "*.*");
+  const bool everyName = pattern == "*" || pattern == "*.*";
+  const bool shortNames = level == FindExInfoStandard || !everyName;
   if (int failure = ReadFolderAt(codePage_, search->folderFd, entries, shortNames))
     return Fail(Win32ErrorFromErrno(failure), INVALID_HANDLE_VALUE);
   if (!where.longPath.components.empty()) {
     search->parentHostFolder = where.host.substr(0, where.host.rfind('/'));
     entries.insert(entries.begin(), {FolderEntry{".", ""}, FolderEntry{"..", ""}});
   }
-  for (FolderEntry& entry : entries) {
-    if (MatchesFileNamePattern(codePage_, pattern, entry.name) ||
-        (!entry.shortName.empty() && MatchesFileNamePattern(codePage_, pattern, entry.shortName)))
-      search->matches.push_back(std::move(entry));
+  if (everyName) {
+    search->matches = std::move(entries);
+  } else {
+    for (FolderEntry& entry : entries) {
+      if (MatchesFileNamePattern(codePage_, pattern, entry.name) ||
+          (!entry.shortName.empty() && MatchesFileNamePattern(codePage_, pattern, entry.shortName)))
+        search->matches.push_back(std::move(entry));
+    }
   }
   if (!NextMatch(image_, *search, *findData))
     return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);

@@ -25,7 +25,11 @@ struct Listing {
   ino_t inode = 0;
   long long changed = 0, modified = 0;
   unsigned codePage = 0;
-  std::unordered_map<std::string, std::string> byLower;  // lower-cased name -> real name
+  struct Names {
+    std::string first;  // in byte order
+    bool several = false;
+  };
+  std::unordered_map<std::string, Names> byLower;  // lower-cased name -> its real names
 
   bool Describes(const struct stat& folder, unsigned code) const {
     return device == folder.st_dev && inode == folder.st_ino && codePage == code &&
@@ -37,24 +41,35 @@ std::mutex lock;  // guards the two below
 std::unordered_map<std::string, Listing> listings;
 std::size_t namesKept = 0;
 
-std::optional<std::string> Find(const Listing& listing, const CodePage& codePage,
-                                const std::string& name) {
+KeptName Find(const Listing& listing, const CodePage& codePage, const std::string& name) {
   auto found = listing.byLower.find(codePage.Lower(name));
-  if (found == listing.byLower.end()) return std::nullopt;
-  return found->second;
+  if (found == listing.byLower.end()) return {KeptName::State::Absent, {}};
+  return {found->second.several ? KeptName::State::Several : KeptName::State::Alone,
+          found->second.first};
 }
 
 }  // namespace
 
+KeptName KeptFolderName(const CodePage& codePage, const std::string& hostFolder,
+                        const struct stat& folderFacts, const std::string& name) {
+  std::lock_guard guard(lock);
+  auto known = listings.find(hostFolder);
+  if (known == listings.end() || !known->second.Describes(folderFacts, codePage.Number()))
+    return {};
+  return Find(known->second, codePage, name);
+}
+
 std::optional<std::string> FolderNameNoCase(const CodePage& codePage, const std::string& hostFolder,
+                                            const struct stat& folderFacts,
                                             const std::string& name) {
-  struct stat folderFacts;
-  if (stat(hostFolder.c_str(), &folderFacts) != 0) return std::nullopt;
   {
     std::lock_guard guard(lock);
     auto known = listings.find(hostFolder);
-    if (known != listings.end() && known->second.Describes(folderFacts, codePage.Number()))
-      return Find(known->second, codePage, name);
+    if (known != listings.end() && known->second.Describes(folderFacts, codePage.Number())) {
+      KeptName kept = Find(known->second, codePage, name);
+      if (kept.state == KeptName::State::Absent) return std::nullopt;
+      return kept.real;
+    }
   }
   timespec began;
   clock_gettime(CLOCK_REALTIME, &began);
@@ -68,11 +83,16 @@ std::optional<std::string> FolderNameNoCase(const CodePage& codePage, const std:
                   {}};
   while (dirent* entry = readdir(folder)) {
     const std::string candidate(entry->d_name);
-    auto [place, added] = listing.byLower.try_emplace(codePage.Lower(candidate), candidate);
-    if (!added && candidate < place->second) place->second = candidate;
+    auto [place, added] =
+        listing.byLower.try_emplace(codePage.Lower(candidate), Listing::Names{candidate, false});
+    if (added) continue;
+    place->second.several = true;
+    if (candidate < place->second.first) place->second.first = candidate;
   }
   closedir(folder);
-  std::optional<std::string> answer = Find(listing, codePage, name);
+  KeptName kept = Find(listing, codePage, name);
+  std::optional<std::string> answer;
+  if (kept.state != KeptName::State::Absent) answer = std::move(kept.real);
   const long long settled = Nanoseconds(began) - kSettledNanoseconds;
   if (listing.changed < settled && listing.modified < settled) {
     std::lock_guard guard(lock);

@@ -5,6 +5,8 @@
 // always gives the folder a later time, even with the kernel's coarse file clock.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 
@@ -12,9 +14,26 @@
 
 namespace platform {
 
+// What a kept listing says of a name, without reading the folder.
+struct KeptName {
+  enum class State {
+    Unknown,  // no kept listing describes the folder as it is now
+    Absent,   // no name in the folder equals it without regard to case
+    Alone,    // exactly one does: `real`
+    Several,  // more than one does: only the exact spelling decides
+  } state = State::Unknown;
+  std::string real;
+};
+
+// folderFacts is the folder's stat, taken before the call (during the same path lookup).
+KeptName KeptFolderName(const CodePage& codePage, const std::string& hostFolder,
+                        const struct stat& folderFacts, const std::string& name);
+
 // The real name in the folder that equals `name` without regard to case (the first in byte
-// order when several do); empty when none does or the folder cannot be read.
+// order when several do); empty when none does or the folder cannot be read. Reads the folder
+// unless a kept listing describes it.
 std::optional<std::string> FolderNameNoCase(const CodePage& codePage, const std::string& hostFolder,
+                                            const struct stat& folderFacts,
                                             const std::string& name);
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/folder_names.h"
@@ -19,17 +20,31 @@ namespace {
 // The real name in hostFolder that the Windows name stands for: an exact match first, then
 // a case-insensitive one (the first in case-insensitive order when several differ only in
 // case), then a short name. Only generated short names hold "~", so only such a name makes
-// the folder's short names worth working out.
-bool FindEntryName(const CodePage& codePage, const std::string& hostFolder, const std::string& name,
-                   std::string& actual) {
-  struct stat info;
-  if (lstat((hostFolder + "/" + name).c_str(), &info) == 0) {
-    actual = name;
+// the folder's short names worth working out. folderFacts is the folder's own stat.
+// When the exact spelling was looked at and exists, `exact` holds its lstat, which saves the
+// caller a second one.
+bool FindEntryName(const CodePage& codePage, const std::string& hostFolder,
+                   const struct stat& folderFacts, const std::string& name, std::string& actual,
+                   struct stat& exact, bool& exactFound) {
+  exactFound = false;
+  // A kept listing of the folder answers without a look at the disk, unless only the exact
+  // spelling can tell between names that differ in case alone.
+  KeptName kept = KeptFolderName(codePage, hostFolder, folderFacts, name);
+  if (kept.state == KeptName::State::Alone) {
+    actual = std::move(kept.real);
     return true;
   }
-  if (std::optional<std::string> real = FolderNameNoCase(codePage, hostFolder, name)) {
-    actual = std::move(*real);
-    return true;
+  if (kept.state != KeptName::State::Absent) {
+    exactFound = lstat((hostFolder + "/" + name).c_str(), &exact) == 0;
+    if (exactFound) {
+      actual = name;
+      return true;
+    }
+    if (std::optional<std::string> real =
+            FolderNameNoCase(codePage, hostFolder, folderFacts, name)) {
+      actual = std::move(*real);
+      return true;
+    }
   }
   if (name.find('~') == std::string::npos || !IsValidShortName(name)) return false;
   std::vector<FolderEntry> entries;
@@ -56,29 +71,41 @@ int ReadFolder(const CodePage& codePage, const std::string& hostFolder,
 
 int ReadFolderAt(const CodePage& codePage, int folderFd, std::vector<FolderEntry>& entries,
                  bool shortNames) {
-  int readFd = dup(folderFd);
-  DIR* folder = readFd < 0 ? nullptr : fdopendir(readFd);
-  if (!folder) {
-    int error = errno;
-    if (readFd >= 0) close(readFd);
-    return error;
+  // The folder's entries straight from the kernel: a walk reads every folder once, and a
+  // directory stream would cost another descriptor, its buffer and their system calls.
+  if (lseek(folderFd, 0, SEEK_SET) < 0) return errno;
+  alignas(dirent64) char buffer[32 * 1024];  // as much as a directory stream reads at once
+  // Every lower-cased name in one text, so that sorting lower-cases each name once and
+  // allocates nothing for it.
+  std::string lowerNames;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> lowerSpans;  // in lowerNames
+  std::vector<FolderEntry> read;
+  for (;;) {
+    const ssize_t got = getdents64(folderFd, buffer, sizeof buffer);
+    if (got < 0) return errno;
+    if (got == 0) break;
+    for (ssize_t at = 0; at < got;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+      at += entry->d_reclen;
+      std::string_view name(entry->d_name);
+      if (name == "." || name == ".." || !IsValidFileName(codePage, name)) continue;
+      lowerSpans.emplace_back(lowerNames.size(), name.size());
+      codePage.AppendLower(name, lowerNames);
+      read.push_back(FolderEntry{std::string(name), {}, entry->d_type});
+    }
   }
-  rewinddir(folder);
-  // Each entry with its lower-cased name, so that sorting lower-cases every name once.
-  std::vector<std::pair<std::string, FolderEntry>> keyed;
-  while (dirent* entry = readdir(folder)) {
-    std::string_view name(entry->d_name);
-    if (name == "." || name == "..") continue;
-    if (IsValidFileName(codePage, name))
-      keyed.emplace_back(codePage.Lower(name), FolderEntry{std::string(name), {}, entry->d_type});
-  }
-  closedir(folder);
-  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
+  auto lowerOf = [&](std::uint32_t i) {
+    return std::string_view(lowerNames).substr(lowerSpans[i].first, lowerSpans[i].second);
+  };
+  std::vector<std::uint32_t> order(read.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+    const int compared = lowerOf(a).compare(lowerOf(b));
+    return compared != 0 ? compared < 0 : read[a].name < read[b].name;
   });
   entries.clear();
-  entries.reserve(keyed.size());
-  for (auto& [key, entry] : keyed) entries.push_back(std::move(entry));
+  entries.reserve(read.size());
+  for (std::uint32_t i : order) entries.push_back(std::move(read[i]));
   if (!shortNames) return 0;
   std::vector<std::string> names;
   names.reserve(entries.size());
@@ -110,7 +137,10 @@ DWORD ResolvePath(const MachineImage& image, const CodePage& codePage, const Dri
   for (std::size_t i = 0; i < path.components.size(); ++i) {
     const bool last = i + 1 == path.components.size();
     std::string actual;
-    if (!FindEntryName(codePage, resolved.host, path.components[i], actual)) {
+    struct stat exact;
+    bool exactFound = false;
+    if (!FindEntryName(codePage, resolved.host, resolved.info, path.components[i], actual, exact,
+                       exactFound)) {
       if (!last) return ERROR_PATH_NOT_FOUND;
       resolved.host += "/" + path.components[i];
       resolved.longPath.components.push_back(path.components[i]);
@@ -118,7 +148,10 @@ DWORD ResolvePath(const MachineImage& image, const CodePage& codePage, const Dri
     }
     resolved.host += "/" + actual;
     resolved.longPath.components.push_back(actual);
-    if (lstat(resolved.host.c_str(), &resolved.info) != 0) return ERROR_PATH_NOT_FOUND;
+    if (exactFound)
+      resolved.info = exact;
+    else if (lstat(resolved.host.c_str(), &resolved.info) != 0)
+      return ERROR_PATH_NOT_FOUND;
     if (S_ISLNK(resolved.info.st_mode) && (!last || finalLink == FinalLink::Follow)) {
       if (!LinkStaysInside(image, resolved.host)) {
         if (!last) return ERROR_PATH_NOT_FOUND;

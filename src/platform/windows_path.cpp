@@ -1,6 +1,7 @@
 #include "platform/windows_path.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace platform {
@@ -110,9 +111,16 @@ DWORD MakeFullPath(const CodePage& codePage, std::string_view input,
 namespace {
 
 // A single-byte character that a Windows file name may not hold.
+// A table, since every character of every name a folder holds is looked up here.
+constexpr std::array<bool, 256> kForbiddenInNames = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 0x20; ++c) table[c] = true;
+  for (unsigned char c : std::string_view("<>:\"/\\|?*")) table[c] = true;
+  return table;
+}();
+
 bool ForbiddenInNames(unsigned char c) {
-  return c < 0x20 ||
-         std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos;
+  return kForbiddenInNames[c];
 }
 
 }  // namespace

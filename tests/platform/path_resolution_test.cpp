@@ -64,6 +64,8 @@ TEST(PathResolution, NamesMatchWithoutRegardToCase) {
 TEST(PathResolution, KeptFolderNamesFollowEveryChange) {
   TempImage image;
   image.WriteHostFile("Settled/other.txt", "x");
+  image.WriteHostFile("Settled/Twin.txt", "upper");
+  image.WriteHostFile("Settled/twin.TXT", "lower");
   const std::filesystem::path folder = image.HostPath("Settled");
   usleep(400000);  // long enough for the folder's names to be kept
   Files& files = image.Files();
@@ -71,6 +73,10 @@ TEST(PathResolution, KeptFolderNamesFollowEveryChange) {
     return files.GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
   };
   EXPECT_FALSE(exists("C:\\Settled\\new.txt"));
+  // Names that differ in case alone: the exact spelling wins, else the first in byte order.
+  EXPECT_EQ(image.ReadFile("C:\\settled\\twin.TXT"), "lower");
+  EXPECT_EQ(image.ReadFile("C:\\settled\\Twin.txt"), "upper");
+  EXPECT_EQ(image.ReadFile("C:\\settled\\TWIN.TXT"), "upper");
   std::ofstream(folder / "NEW.TXT") << "y";
   EXPECT_TRUE(exists("C:\\Settled\\new.txt"));
   std::filesystem::rename(folder / "NEW.TXT", folder / "New.txt");
