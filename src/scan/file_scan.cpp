@@ -98,8 +98,12 @@ bool ScanEngine::FileRowMatches(std::size_t row, const std::string& path, bool p
 }
 
 const definitions::SpywareEntry* ScanEngine::LookupFile(const std::string& path) {
+  return LookupFile(path, WithoutDrive(machine_.Code().Lower(path)));
+}
+
+const definitions::SpywareEntry* ScanEngine::LookupFile(const std::string& path,
+                                                        std::string lowerPath) {
   const bool pathHasTilde = HasTilde(path);
-  std::string lowerPath = WithoutDrive(machine_.Code().Lower(path));
   std::string shortLowerPath;
   std::vector<std::size_t> rows;
   if (pathHasTilde) {
@@ -144,6 +148,8 @@ void ScanEngine::WalkFolder(const std::string& path, bool noDescent) {
   if (folderEntry) SweepSpywareFolder(path, *folderEntry);
   std::string folder = path;
   while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  // Lower-cased once for all the names in it: a folder path ends with a whole character.
+  const std::string lowerFolder = WithoutDrive(machine_.Code().Lower(folder)) + "\\";
   EnumerateFolder(folder, [&](const std::string& name, platform::DWORD attributes) {
     if (abort_) return false;
     ++counters_.objectsExamined;
@@ -157,7 +163,8 @@ void ScanEngine::WalkFolder(const std::string& path, bool noDescent) {
       return true;
     }
     SetItemText(full);
-    const definitions::SpywareEntry* entry = folderEntry ? folderEntry : LookupFile(full);
+    const definitions::SpywareEntry* entry =
+        folderEntry ? folderEntry : LookupFile(full, lowerFolder + machine_.Code().Lower(name));
     if (entry && AddFoundItem(full, *entry, FoundItemKind::File)) {
       ++counters_.filesFound;
       LogLine("<FILE PATH = \"" + full + "\"/>");
@@ -194,7 +201,8 @@ void ScanEngine::ScanSpywareFolders() {
     for (const definitions::FolderTrace& trace : entry->folders) {
       if (abort_) break;
       SetItemText(trace.path);
-      WalkFolder(trace.path, false);
+      // Most such folders are absent: one look settles it rather than two inside the walk.
+      if (machine_.files().PathFileExistsA(trace.path.c_str())) WalkFolder(trace.path, false);
     }
   }
 }

@@ -9,9 +9,11 @@ bool IsWild(char c) {
   return c == '*' || c == '?' || c == '`' || c == '\x1A';
 }
 
+// A plain loop: find_last_of searches its set once for every character.
 std::string_view LastComponent(std::string_view text) {
-  const std::size_t slash = text.find_last_of("/\\");
-  return slash == std::string_view::npos ? text : text.substr(slash + 1);
+  std::size_t start = text.size();
+  while (start > 0 && text[start - 1] != '/' && text[start - 1] != '\\') --start;
+  return text.substr(start);
 }
 
 }  // namespace
@@ -20,6 +22,7 @@ void PatternIndex::Build(const std::vector<std::string>& patterns) {
   size_ = patterns.size();
   byLastComponent_.clear();
   byTail_.clear();
+  tailLengths_ = 0;
   always_.clear();
   for (std::size_t row = 0; row < patterns.size(); ++row) {
     const std::string_view last = LastComponent(patterns[row]);
@@ -33,10 +36,10 @@ void PatternIndex::Build(const std::vector<std::string>& patterns) {
       always_.push_back(row);
     } else if (wild == 0) {
       byLastComponent_[std::string(last)].push_back(row);
-    } else if (tail.size() >= kTailKey) {
-      byTail_[std::string(tail.substr(tail.size() - kTailKey))].push_back(row);
     } else {
-      byTail_[std::string(tail)].push_back(row);
+      const std::string_view key = tail.substr(tail.size() - std::min(tail.size(), kTailKey));
+      byTail_[std::string(key)].push_back(row);
+      tailLengths_ |= 1u << key.size();
     }
   }
 }
@@ -45,12 +48,12 @@ void PatternIndex::Candidates(std::string_view text, std::vector<std::size_t>& r
   rows = always_;
   const std::string_view last = LastComponent(text);
   auto add = [&](const auto& table, std::string_view key) {
-    auto found = table.find(std::string(key));
+    auto found = table.find(key);
     if (found != table.end()) rows.insert(rows.end(), found->second.begin(), found->second.end());
   };
   add(byLastComponent_, last);
   for (std::size_t length = 1; length <= std::min(kTailKey, last.size()); ++length)
-    add(byTail_, last.substr(last.size() - length));
+    if (tailLengths_ & (1u << length)) add(byTail_, last.substr(last.size() - length));
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
 }

@@ -22,9 +22,20 @@ class PatternIndex {
  private:
   static constexpr std::size_t kTailKey = 4;  // characters of a literal tail used as its key
 
+  // Looked up by a view of the text, without making a string of it.
+  struct ViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+  using Table =
+      std::unordered_map<std::string, std::vector<std::size_t>, ViewHash, std::equal_to<>>;
+
   std::size_t size_ = 0;
-  std::unordered_map<std::string, std::vector<std::size_t>> byLastComponent_;
-  std::unordered_map<std::string, std::vector<std::size_t>> byTail_;
+  Table byLastComponent_;
+  Table byTail_;
+  unsigned tailLengths_ = 0;  // bit n set when some tail key has n characters
   std::vector<std::size_t> always_;
 };
 

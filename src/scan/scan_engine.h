@@ -110,6 +110,8 @@ class ScanEngine {
   bool ChangedValueMatches(definitions::ChangedValueTrace& trace);
   const definitions::SpywareEntry* LookupDirectory(const std::string& path);
   const definitions::SpywareEntry* LookupFile(const std::string& path);
+  // The same with the path already lower-cased and without its drive.
+  const definitions::SpywareEntry* LookupFile(const std::string& path, std::string lowerPath);
   const definitions::SpywareEntry* LookupProcessDigest(const std::string& digest);
   std::string HandleLockedImage(const std::string& imagePath);
   std::string ShortPath(const std::string& text);
