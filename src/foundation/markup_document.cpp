@@ -1,5 +1,7 @@
 #include "foundation/markup_document.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace foundation {
@@ -11,7 +13,18 @@ bool IsSpace(char c) {
 }
 
 bool IsDelimiter(char c) {
-  return std::string_view("<>=\\/?!").find(c) != std::string_view::npos;
+  switch (c) {
+    case '<':
+    case '>':
+    case '=':
+    case '\\':
+    case '/':
+    case '?':
+    case '!':
+      return true;
+    default:
+      return false;
+  }
 }
 
 constexpr std::pair<std::string_view, char> kReferences[] = {
@@ -106,15 +119,35 @@ bool MarkupDocument::FindCharacter(std::int32_t& offset, char c) const {
 }
 
 bool MarkupDocument::FindString(std::int32_t& offset, std::string_view what) const {
+  if (what.empty()) return offset < Length();
   for (; offset < Length(); offset = Step(offset)) {
+    // Only a place that starts with the first character can start the string.
+    if (text_[offset] != what.front() && !codePage_.DoubleByte()) {
+      const void* next = std::memchr(text_.data() + offset, what.front(), Length() - offset);
+      if (!next) break;
+      offset = static_cast<std::int32_t>(static_cast<const char*>(next) - text_.data());
+    }
     if (text_.compare(offset, what.size(), what) == 0) return true;
   }
+  offset = Length();
   return false;
 }
 
 std::string MarkupDocument::Decode(std::int32_t first, std::int32_t last) const {
   std::string decoded;
+  // Never longer than the raw text; reserved whole, so that what is kept carries no slack.
+  if (last >= first) decoded.reserve(static_cast<std::size_t>(last - first + 1));
   for (std::int32_t i = first; i <= last && i < Length();) {
+    if (!codePage_.DoubleByte() && text_[i] != '&') {
+      // Single bytes: the run up to the next reference is taken whole.
+      const std::int32_t end = std::min(last + 1, Length());
+      const void* amp = std::memchr(text_.data() + i, '&', end - i);
+      const std::int32_t next =
+          amp ? static_cast<std::int32_t>(static_cast<const char*>(amp) - text_.data()) : end;
+      decoded.append(text_, i, next - i);
+      i = next;
+      continue;
+    }
     if (text_[i] == '&') {
       bool replaced = false;
       for (const auto& [reference, character] : kReferences) {
@@ -139,10 +172,24 @@ std::string MarkupDocument::Decode(std::int32_t first, std::int32_t last) const 
 
 bool MarkupDocument::SetDocument(const char* text) {
   text_ = text ? text : "";
+  return ParseText();
+}
+
+bool MarkupDocument::SetDocument(std::string&& text) {
+  text_ = std::move(text);
+  if (std::size_t zero = text_.find('\0'); zero != std::string::npos) text_.resize(zero);
+  return ParseText();
+}
+
+bool MarkupDocument::ParseText() {
   error_.clear();
   nextFree_ = 1;
   ResetPosition();
-  const std::size_t wanted = text_.size() / 64 + 8;
+  // Every element starts with a "<" that no "/" follows: room for them all at once, rather
+  // than growing (and holding two arrays) while parsing.
+  std::size_t wanted = 8;
+  for (std::size_t at = text_.find('<'); at != std::string::npos; at = text_.find('<', at + 1))
+    if (at + 1 >= text_.size() || text_[at + 1] != '/') ++wanted;
   if (nodes_.size() < wanted) nodes_.resize(wanted);
   nodes_[0] = MarkupNode{};
   bool wellFormed = false;

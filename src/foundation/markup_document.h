@@ -32,6 +32,8 @@ class MarkupDocument {
   // the document is well-formed. Resets the cursor.
   bool SetDocument(const char* text);
   bool SetDocument(const std::string& text) { return SetDocument(text.c_str()); }
+  // The same, taking the text over rather than copying it.
+  bool SetDocument(std::string&& text);
 
   bool IsWellFormed() const;
   const std::string& Error() const { return error_; }
@@ -68,6 +70,7 @@ class MarkupDocument {
   };
   enum class Read { None, Last, More };  // no token; a token that ends the text; more follows
 
+  bool ParseText();
   std::int32_t Length() const { return static_cast<std::int32_t>(text_.size()); }
   std::int32_t Step(std::int32_t offset) const;
   Read ReadToken(std::int32_t offset, Token& token) const;

@@ -14,6 +14,8 @@ class CodePage {
 
   unsigned Number() const { return number_; }
 
+  // True when some characters of this code page take two bytes.
+  bool DoubleByte() const { return doubleByte_; }
   // True when the byte starts a two-byte character in this code page.
   bool IsLeadByte(unsigned char byte) const { return lead_[byte]; }
 
@@ -44,7 +46,6 @@ class CodePage {
   std::string FromUtf16Bytes(std::string_view bytes) const;
 
  private:
-  bool DoubleByte() const { return doubleByte_; }
 
   unsigned number_;
   bool doubleByte_;
