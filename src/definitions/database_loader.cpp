@@ -81,14 +81,15 @@ bool DatabaseLoader::LoadBytes(const std::string& fileBytes) {
       error_ = LoadErrorOf(error);
       return false;
     }
-    return LoadText(text);
+    return LoadText(std::move(text));
   } catch (const std::bad_alloc&) {
     foundation::OutOfMemory();
   }
 }
 
-bool DatabaseLoader::LoadText(const std::string& text) {
-  if (!document_.SetDocument(text)) {
+bool DatabaseLoader::LoadText(std::string text) {
+  // The document takes the text over: the definitions are large, and this is their only copy.
+  if (!document_.SetDocument(std::move(text))) {
     error_ = LoadError::NotWellFormed;
     return false;
   }

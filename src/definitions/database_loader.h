@@ -42,7 +42,7 @@ class DatabaseLoader {
   LoadError Error() const { return error_; }
 
  private:
-  bool LoadText(const std::string& text);
+  bool LoadText(std::string text);
   void ReadEntry();
   void ReadScript();
   bool InstallScriptFile(const std::string& folder, const std::string& name,

@@ -6,9 +6,8 @@ namespace {
 
 constexpr std::size_t kLongestKey = 259;
 
-std::string Key(std::string text) {
-  if (text.size() > kLongestKey) text.resize(kLongestKey);
-  return text;
+std::string_view KeyOf(const std::string& text) {
+  return std::string_view(text).substr(0, kLongestKey);
 }
 
 }  // namespace
@@ -17,6 +16,7 @@ void DefinitionDatabase::Clear() {
   fileTable_.clear();
   digestTable_.clear();
   folderTable_.clear();
+  composedKeys_.clear();
   entries_.clear();
   scripts_.clear();
   registryItemCount_ = 0;
@@ -28,13 +28,15 @@ void DefinitionDatabase::AddEntry(std::unique_ptr<SpywareEntry> entry) {
   registryItemCount_ += static_cast<int>(entry->registryKeys.size() + entry->registryValues.size());
   for (const FileTrace& file : entry->files) {
     // A bare file name matches in any folder.
-    std::string key = file.path.find('\\') != std::string::npos ? file.path : "*\\" + file.path;
-    fileTable_.push_back({Key(std::move(key)), entry.get(), &file});
+    const std::string* key = &file.path;
+    if (file.path.find('\\') == std::string::npos)
+      key = &composedKeys_.emplace_back("*\\" + file.path);
+    fileTable_.push_back({KeyOf(*key), entry.get(), &file});
   }
   for (const ProcessTrace& process : entry->processes)
-    digestTable_.push_back({Key(process.digest), entry.get(), &process});
+    digestTable_.push_back({KeyOf(process.digest), entry.get(), &process});
   for (const FolderTrace& folder : entry->folders)
-    folderTable_.push_back({Key(folder.path), entry.get(), &folder});
+    folderTable_.push_back({KeyOf(folder.path), entry.get(), &folder});
   entries_.push_back(std::move(entry));
 }
 

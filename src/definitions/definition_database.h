@@ -2,8 +2,10 @@
 // scripts, and lookup tables from a file pattern, a process digest or a folder to its entry.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "definitions/spyware_entry.h"
@@ -19,7 +21,9 @@ struct CleaningScript {
 
 template <typename Trace>
 struct LookupRow {
-  std::string key;  // at most 259 characters
+  // At most 259 characters: the trace's own text where that is the key, else one the
+  // database keeps. Valid while the database holds the entry.
+  std::string_view key;
   const SpywareEntry* entry;
   const Trace* trace;
 };
@@ -52,6 +56,7 @@ class DefinitionDatabase {
   std::vector<LookupRow<FileTrace>> fileTable_;
   std::vector<LookupRow<ProcessTrace>> digestTable_;
   std::vector<LookupRow<FolderTrace>> folderTable_;
+  std::deque<std::string> composedKeys_;  // keys that are not a trace's text as it stands
 };
 
 }  // namespace definitions

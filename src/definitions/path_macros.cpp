@@ -32,24 +32,28 @@ void PathMacros::Fill(System& system) {
   for (const foundation::FolderMacro& macro : foundation::kFolderMacros)
     table_.emplace_back(macro.name, foundation::FolderMacroValue(system, macro));
   for (const auto& [name, expansion] : kRegistryMacros) table_.emplace_back(name, expansion);
+  lowerNames_.clear();
+  for (const auto& [name, expansion] : table_) lowerNames_.push_back(codePage_.Lower(name));
 }
 
 std::string PathMacros::Expand(std::string text, std::size_t first, std::size_t last) const {
+  std::string lower = codePage_.Lower(text);
   for (std::size_t i = first; i < last && i < table_.size(); ++i) {
     if (text.find('%') == std::string::npos) break;  // no macro name can occur any more
-    const std::string& name = table_[i].first;
+    const std::string& lowerName = lowerNames_[i];
+    std::size_t found = lower.find(lowerName);
+    if (found == std::string::npos) continue;
     const std::string& expansion = table_[i].second;
-    std::string lower = codePage_.Lower(text);
-    const std::string lowerName = codePage_.Lower(name);
     std::string result;
     std::size_t position = 0;
-    for (std::size_t found; (found = lower.find(lowerName, position)) != std::string::npos;
-         position = found + name.size()) {
+    for (; found != std::string::npos; found = lower.find(lowerName, position)) {
       result.append(text, position, found - position);
       result += expansion;
+      position = found + lowerName.size();
     }
     result.append(text, position, std::string::npos);
     text = std::move(result);
+    lower = codePage_.Lower(text);
   }
   return text;
 }

@@ -30,6 +30,7 @@ class PathMacros {
 
   platform::CodePage codePage_;
   std::vector<std::pair<std::string, std::string>> table_;  // name, expansion
+  std::vector<std::string> lowerNames_;                     // of table_, in its order
 };
 
 }  // namespace definitions

@@ -85,7 +85,7 @@ bool ScanEngine::FileRowMatches(std::size_t row, const std::string& path, bool p
   std::string shortPattern;
   const std::string* pattern = &fileKeys_[row];
   if (pathHasTilde) {
-    shortPattern = WithoutDrive(code.Lower(ShortPath(entry.key)));
+    shortPattern = WithoutDrive(code.Lower(ShortPath(std::string(entry.key))));
     pattern = &shortPattern;
   }
   const std::string* text = &lowerPath;

@@ -89,7 +89,7 @@ TEST(DatabaseLoader, TracesArePreparedAtLoadTime) {
   ASSERT_TRUE(LoadText(
       image, database,
       "<NA><SW NAME=\"S\">"
-      "<DIRECTORIES><DIR NAME=\"%WINDIR%\\Foo\"/></DIRECTORIES>"
+      "<DIRECTORIES><DIR NAME=\"%WINDIR%\\Foo\"/><DIR NAME=\"%windir%\\%WinDir%x\"/></DIRECTORIES>"
       "<PROCESSES><PROCESS NAME=\"Spy.EXE\" MD5=\"ABC\"/></PROCESSES>"
       "<FILES><FILE NAME=\"abc.exe\"/><FILE NAME=\"c:\\nothere\\x.exe\"/>"
       "<FILE NAME=\"c:\\nothere\\*.exe\"/><FILE NAME=\"%windir%\\PRESENT.dll\" SIZE=\"5\"/>"
@@ -104,8 +104,9 @@ TEST(DatabaseLoader, TracesArePreparedAtLoadTime) {
       "<HOSTS><HOST NAME=\"\"/><HOST NAME=\"ads.example\"/></HOSTS>"
       "</SW></NA>"));
   const SpywareEntry& entry = Only(database);
-  ASSERT_EQ(entry.folders.size(), 1u);
+  ASSERT_EQ(entry.folders.size(), 2u);
   EXPECT_EQ(entry.folders[0].path, "C:\\WINDOWS\\foo");  // only the inserted folder keeps case
+  EXPECT_EQ(entry.folders[1].path, "C:\\WINDOWS\\C:\\WINDOWSx");  // every occurrence
   EXPECT_EQ(entry.processes[0].name, "Spy.EXE");
   EXPECT_EQ(entry.processes[0].digest, "ABC");
 

@@ -211,11 +211,11 @@ void PrintDump(const DefinitionDatabase& database) {
     for (const auto& trace : entry->hosts) std::printf("HOST\t%s\n", trace.host.c_str());
   }
   for (const auto& row : database.FileTable())
-    std::printf("FILEROW\t%s\t%s\n", row.key.c_str(), row.entry->name.c_str());
+    std::printf("FILEROW\t%s\t%s\n", std::string(row.key).c_str(), row.entry->name.c_str());
   for (const auto& row : database.DigestTable())
-    std::printf("DIGESTROW\t%s\t%s\n", row.key.c_str(), row.entry->name.c_str());
+    std::printf("DIGESTROW\t%s\t%s\n", std::string(row.key).c_str(), row.entry->name.c_str());
   for (const auto& row : database.FolderTable())
-    std::printf("FOLDERROW\t%s\t%s\n", row.key.c_str(), row.entry->name.c_str());
+    std::printf("FOLDERROW\t%s\t%s\n", std::string(row.key).c_str(), row.entry->name.c_str());
   for (const auto& script : database.Scripts())
     std::printf("SCRIPT\t%s\t%s\t%d\t%s\n", script.name.c_str(), script.version.c_str(),
                 script.reboot ? 1 : 0, script.scriptFile.c_str());
