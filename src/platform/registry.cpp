@@ -144,7 +144,7 @@ std::optional<KeyRow> Registry::ChildOf(KeyId parent, const std::string& name) {
 }
 
 std::string Registry::ActualName(KeyId parent, const std::string& name) {
-  if (Lower(name) == "currentcontrolset" && parent == SystemKey()) {
+  if (codePage_.EqualNoCase(name, "currentcontrolset") && parent == SystemKey()) {
     // CurrentControlSet is the control set that SYSTEM\Select\Current names.
     DWORD current = 1;
     if (auto select = store_->Child(parent, "select")) {
@@ -271,12 +271,13 @@ LONG Registry::Walk(const OpenKey& from, LPCSTR subKey, bool create, OpenKey& ta
 LONG Registry::RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM desired, PHKEY result) {
   if (!result) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
+  // One look at the store for the root's layers and every step below it.
+  RegistryStore::ReadSnapshot snapshot(*store_);
   LONG status;
   auto from = Resolve(key, status);
   if (!from) return status;
   auto target = std::make_shared<OpenKey>();
   bool created;
-  RegistryStore::ReadSnapshot snapshot(*store_);
   if (LONG error = Walk(*from, subKey, false, *target, created)) return error;
   target->access = Normalize(desired);
   if (target->restricted && (target->access & kWriteRights) && !(desired & MAXIMUM_ALLOWED))

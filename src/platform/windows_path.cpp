@@ -20,18 +20,19 @@ bool HasDrive(std::string_view path) {
 
 std::vector<std::string> SplitAtBackslashes(const CodePage& codePage, std::string_view text) {
   std::vector<std::string> parts;
-  std::string part;
+  std::size_t start = 0;  // of the current part
+  auto endPart = [&](std::size_t end) {
+    if (end > start) parts.emplace_back(text.substr(start, end - start));
+  };
   for (std::size_t i = 0; i < text.size();) {
-    std::size_t length = codePage.CharLength(text, i);
+    const std::size_t length = codePage.CharLength(text, i);
     if (length == 1 && text[i] == '\\') {
-      if (!part.empty()) parts.push_back(std::move(part));
-      part.clear();
-    } else {
-      part.append(text.substr(i, length));
+      endPart(i);
+      start = i + 1;
     }
     i += length;
   }
-  if (!part.empty()) parts.push_back(std::move(part));
+  endPart(text.size());
   return parts;
 }
 
