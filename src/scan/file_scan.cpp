@@ -6,7 +6,7 @@
 namespace scan {
 namespace {
 
-bool IsDotEntry(const std::string& name) {
+bool IsDotEntry(std::string_view name) {
   return name == "." || name == "..";
 }
 
@@ -78,7 +78,7 @@ const definitions::SpywareEntry* ScanEngine::LookupDirectory(const std::string& 
 // on either side brings the other to its short form, drive letters are dropped, and a row
 // with a size also needs the file to have that size.
 bool ScanEngine::FileRowMatches(std::size_t row, const std::string& path, bool pathHasTilde,
-                                std::string& lowerPath, std::string& shortLowerPath) {
+                                const std::string& lowerPath, std::string& shortLowerPath) {
   const platform::CodePage& code = machine_.Code();
   const auto& entry = database_.FileTable()[row];
   // The prepared key, unless the row must take its short form first.
@@ -102,10 +102,10 @@ const definitions::SpywareEntry* ScanEngine::LookupFile(const std::string& path)
 }
 
 const definitions::SpywareEntry* ScanEngine::LookupFile(const std::string& path,
-                                                        std::string lowerPath) {
+                                                        const std::string& lowerPath) {
   const bool pathHasTilde = HasTilde(path);
   std::string shortLowerPath;
-  std::vector<std::size_t> rows;
+  std::vector<std::size_t>& rows = fileCandidates_;  // kept, so that its memory is too
   if (pathHasTilde) {
     // Every row may take its short form here: search them all, in order.
     rows.resize(fileIndex_.Size());
@@ -138,7 +138,7 @@ void ScanEngine::EnumerateFolder(const std::string& folder, Visit visit) {
       platform::FindExSearchNameMatch, nullptr, platform::FIND_FIRST_EX_NAMES_ONLY);
   if (search == platform::INVALID_HANDLE_VALUE) return;
   do {
-    if (!visit(std::string(found.cFileName), found.dwFileAttributes)) break;
+    if (!visit(std::string_view(found.cFileName), found.dwFileAttributes)) break;
   } while (files.FindNextFileA(search, &found));
   files.FindClose(search);
 }
@@ -150,11 +150,15 @@ void ScanEngine::WalkFolder(const std::string& path, bool noDescent) {
   while (!folder.empty() && folder.back() == '\\') folder.pop_back();
   // Lower-cased once for all the names in it: a folder path ends with a whole character.
   const std::string lowerFolder = WithoutDrive(machine_.Code().Lower(folder)) + "\\";
-  EnumerateFolder(folder, [&](const std::string& name, platform::DWORD attributes) {
+  // Made again for each name in the same memory.
+  std::string full = folder + "\\", lowerPath;
+  const std::size_t folderLength = full.size();
+  EnumerateFolder(folder, [&](std::string_view name, platform::DWORD attributes) {
     if (abort_) return false;
     ++counters_.objectsExamined;
     if (IsDotEntry(name)) return true;
-    const std::string full = folder + "\\" + name;
+    full.resize(folderLength);
+    full += name;
     if (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) {
       // A link is a reparse point: reported by the layer, never followed by a walk.
       if (noDescent || (attributes & platform::FILE_ATTRIBUTE_REPARSE_POINT)) return true;
@@ -163,8 +167,12 @@ void ScanEngine::WalkFolder(const std::string& path, bool noDescent) {
       return true;
     }
     SetItemText(full);
-    const definitions::SpywareEntry* entry =
-        folderEntry ? folderEntry : LookupFile(full, lowerFolder + machine_.Code().Lower(name));
+    const definitions::SpywareEntry* entry = folderEntry;
+    if (!entry) {
+      lowerPath = lowerFolder;
+      machine_.Code().AppendLower(name, lowerPath);
+      entry = LookupFile(full, lowerPath);
+    }
     if (entry && AddFoundItem(full, *entry, FoundItemKind::File)) {
       ++counters_.filesFound;
       LogLine("<FILE PATH = \"" + full + "\"/>");
@@ -181,9 +189,9 @@ void ScanEngine::SweepSpywareFolder(const std::string& path,
   }
   std::string folder = path;
   while (!folder.empty() && folder.back() == '\\') folder.pop_back();
-  EnumerateFolder(folder, [&](const std::string& name, platform::DWORD attributes) {
+  EnumerateFolder(folder, [&](std::string_view name, platform::DWORD attributes) {
     if (IsDotEntry(name)) return true;
-    const std::string full = folder + "\\" + name;
+    const std::string full = folder + "\\" + std::string(name);
     if (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) {
       if (!(attributes & platform::FILE_ATTRIBUTE_REPARSE_POINT)) SweepSpywareFolder(full, entry);
     } else if (AddFoundItem(full, entry, FoundItemKind::File)) {

@@ -111,7 +111,8 @@ class ScanEngine {
   const definitions::SpywareEntry* LookupDirectory(const std::string& path);
   const definitions::SpywareEntry* LookupFile(const std::string& path);
   // The same with the path already lower-cased and without its drive.
-  const definitions::SpywareEntry* LookupFile(const std::string& path, std::string lowerPath);
+  const definitions::SpywareEntry* LookupFile(const std::string& path,
+                                              const std::string& lowerPath);
   const definitions::SpywareEntry* LookupProcessDigest(const std::string& digest);
   std::string HandleLockedImage(const std::string& imagePath);
   std::string ShortPath(const std::string& text);
@@ -138,7 +139,7 @@ class ScanEngine {
   template <typename Visit>
   void EnumerateFolder(const std::string& folder, Visit visit);
   bool FileRowMatches(std::size_t row, const std::string& path, bool pathHasTilde,
-                      std::string& lowerPath, std::string& shortLowerPath);
+                      const std::string& lowerPath, std::string& shortLowerPath);
 
   platform::Machine& machine_;
   definitions::DefinitionDatabase& database_;
@@ -161,6 +162,7 @@ class ScanEngine {
   // The tables' patterns lower-cased (file patterns without their drive), and their indexes.
   std::vector<std::string> fileKeys_, folderKeys_, digestKeys_;
   PatternIndex fileIndex_, folderIndex_, digestIndex_;
+  std::vector<std::size_t> fileCandidates_;  // of the file lookup under way
 };
 
 }  // namespace scan
