@@ -44,8 +44,12 @@ TEST(FileEnumeration, WildcardsFollowWindowsRules) {
   EXPECT_EQ(Names(files, "C:\\dir\\makefile"), (Names_{"Makefile"}));
   EXPECT_EQ(Names(files, "C:\\dir\\*.doc"), (Names_{"error 2"}));
   EXPECT_EQ(Names(files, "C:\\nowhere\\*"), (Names_{"error 3"}));
+  // Names that differ in case alone follow each other in byte order.
+  for (const char* name : {"c", "b", "B", "a"})
+    image.WriteHostFile(std::string("twins/") + name, "");
+  EXPECT_EQ(Names(files, "C:\\twins\\*"), (Names_{".", "..", "a", "B", "b", "c"}));
   // The drive root has no "." and "..".
-  EXPECT_EQ(Names(files, "C:\\*"), (Names_{"dir"}));
+  EXPECT_EQ(Names(files, "C:\\*"), (Names_{"dir", "twins"}));
 }
 
 TEST(FileEnumeration, ReportsAttributesSizesAndShortNames) {
