@@ -1,7 +1,9 @@
 // Finding a name in a host folder without regard to case, which takes reading the folder
-// whenever the exact spelling is missing. Listings read before are kept and used again while
-// the folder is the same folder with the same change times. A listing is kept only when the
-// folder's last change lies well before the reading began: a change after the reading then
+// whenever the exact spelling is missing. Listings read before are kept and used again.
+// A watched folder (see folder_watch.h) is watched from before its reading, and the events
+// of every change since keep its listing right however often it changes. Where watching is
+// not possible, a listing is kept only while the folder has the same change times, and only
+// when its last change lies well before the reading began: a change after the reading then
 // always gives the folder a later time, even with the kernel's coarse file clock.
 #pragma once
 
@@ -35,5 +37,9 @@ KeptName KeptFolderName(const CodePage& codePage, const std::string& hostFolder,
 std::optional<std::string> FolderNameNoCase(const CodePage& codePage, const std::string& hostFolder,
                                             const struct stat& folderFacts,
                                             const std::string& name);
+
+// Keeps listings by their folders' change times alone, as on a file system that does not tell
+// its changes (for tests of that rule); forgets every listing kept so far.
+void KeepFolderNamesByTimesOnly(bool timesOnly);
 
 }  // namespace platform

@@ -1,11 +1,13 @@
 // Finding objects of an image by Windows path: letter case, short names, links and "..".
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "platform/folder_names.h"
 #include "platform/last_error.h"
 #include "support/temp_image.h"
 
@@ -59,15 +61,17 @@ TEST(PathResolution, NamesMatchWithoutRegardToCase) {
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
-// A folder that has not changed for a while has its names kept between lookups: whatever is
-// done to it afterwards, even at once, is seen by the next lookup.
-TEST(PathResolution, KeptFolderNamesFollowEveryChange) {
+// A folder's names are kept between lookups (watched, or by change times once it has not
+// changed for a while): whatever is done to it afterwards, even at once, is seen by the next
+// lookup.
+void FollowEveryChange(bool timesOnly) {
+  KeepFolderNamesByTimesOnly(timesOnly);
   TempImage image;
   image.WriteHostFile("Settled/other.txt", "x");
   image.WriteHostFile("Settled/Twin.txt", "upper");
   image.WriteHostFile("Settled/twin.TXT", "lower");
   const std::filesystem::path folder = image.HostPath("Settled");
-  usleep(400000);  // long enough for the folder's names to be kept
+  if (timesOnly) usleep(400000);  // long enough for the folder's names to be kept
   Files& files = image.Files();
   auto exists = [&](const char* path) {
     return files.GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -85,12 +89,64 @@ TEST(PathResolution, KeptFolderNamesFollowEveryChange) {
   EXPECT_STREQ(longPath, "C:\\Settled\\New.txt");
   std::filesystem::remove(folder / "New.txt");
   EXPECT_FALSE(exists("C:\\Settled\\new.txt"));
+  // Moved out to another folder and back in.
+  std::filesystem::rename(folder / "other.txt", image.HostPath("other.txt"));
+  EXPECT_FALSE(exists("C:\\Settled\\OTHER.TXT"));
+  std::filesystem::rename(image.HostPath("other.txt"), folder / "Other.txt");
+  EXPECT_TRUE(exists("C:\\Settled\\OTHER.TXT"));
   // The same path made again as another folder.
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   std::ofstream(folder / "Again.txt") << "z";
   EXPECT_TRUE(exists("C:\\settled\\again.TXT"));
   EXPECT_FALSE(exists("C:\\settled\\OTHER.txt"));
+  KeepFolderNamesByTimesOnly(false);
+}
+
+TEST(PathResolution, KeptFolderNamesFollowEveryChange) {
+  FollowEveryChange(false);
+  FollowEveryChange(true);
+}
+
+// A folder that changes all the time, by this process and by another: every lookup sees the
+// folder as it is, and a child process made by fork answers for itself.
+TEST(PathResolution, NamesOfABusyFolderAreAlwaysCurrent) {
+  TempImage image;
+  image.WriteHostFile("Busy/first.txt", "x");
+  const std::filesystem::path folder = image.HostPath("Busy");
+  Files& files = image.Files();
+  auto exists = [&](const std::string& path) {
+    return files.GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+  for (int i = 0; i < 200; ++i) {
+    const std::string name = "File" + std::to_string(i) + ".TXT";
+    ASSERT_FALSE(exists("C:\\busy\\file" + std::to_string(i) + ".txt")) << i;
+    if (i % 2 == 0) {
+      std::ofstream(folder / name) << i;
+    } else {
+      // Made by another process.
+      const pid_t child = fork();
+      if (child == 0) {
+        std::ofstream(folder / name) << i;
+        _exit(0);
+      }
+      int status = 0;
+      ASSERT_EQ(waitpid(child, &status, 0), child);
+    }
+    ASSERT_TRUE(exists("C:\\busy\\file" + std::to_string(i) + ".txt")) << i;
+    if (i % 3 == 0) {
+      std::filesystem::remove(folder / name);
+      ASSERT_FALSE(exists("C:\\BUSY\\FILE" + std::to_string(i) + ".TXT")) << i;
+    }
+  }
+  // A child that looks the folder up itself, then the parent again.
+  const pid_t child = fork();
+  if (child == 0) _exit(exists("C:\\busy\\file1.txt") && !exists("C:\\busy\\file0.txt") ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  std::filesystem::remove(folder / "File1.TXT");
+  EXPECT_FALSE(exists("C:\\busy\\file1.txt"));
 }
 
 TEST(PathResolution, ShortNamesWorkBothWaysIncludingCollisions) {
