@@ -76,11 +76,10 @@ class KeptListings {
  public:
   std::mutex lock;  // guards everything here
 
-  // The listing of the folder, brought up to date with the events that arrived; null when
-  // none is kept or the one kept does not describe the folder as it is.
+  // The listing of the folder as of the last events taken; null when none is kept or the one
+  // kept does not describe the folder as it is.
   const Listing* Known(const std::string& hostFolder, const struct stat& folderFacts,
                        unsigned codePage) {
-    TakeEvents();
     auto known = listings_.find(hostFolder);
     if (known == listings_.end() || !known->second.Describes(folderFacts, codePage)) return nullptr;
     return &known->second;
@@ -130,20 +129,7 @@ class KeptListings {
     return still == listings_.end() ? &unkept_ : &still->second;
   }
 
-  void SetTimesOnly(bool timesOnly) {
-    ForgetAll();
-    timesOnly_ = timesOnly;
-  }
-
-  // After fork the child shares the parent's watch descriptor: it starts afresh.
-  void AfterFork() {
-    watch_.Abandon();
-    listings_.clear();
-    foldersOfWatch_.clear();
-    namesKept_ = watched_ = 0;
-  }
-
- private:
+  // Applies the events that arrived since the last call.
   void TakeEvents() {
     watch_.Take([this](int watch, FolderWatch::Change change, std::string_view name) {
       if (change == FolderWatch::Change::Lost) return ForgetAll();
@@ -162,6 +148,20 @@ class KeptListings {
     });
   }
 
+  void SetTimesOnly(bool timesOnly) {
+    ForgetAll();
+    timesOnly_ = timesOnly;
+  }
+
+  // After fork the child shares the parent's watch descriptor: it starts afresh.
+  void AfterFork() {
+    watch_.Abandon();
+    listings_.clear();
+    foldersOfWatch_.clear();
+    namesKept_ = watched_ = 0;
+  }
+
+ private:
   void Forget(const std::string& hostFolder) {
     auto known = listings_.find(hostFolder);
     if (known == listings_.end()) return;
@@ -210,6 +210,12 @@ KeptListings& Kept() {
 
 }  // namespace
 
+void TakeFolderChanges() {
+  KeptListings& kept = Kept();
+  std::lock_guard guard(kept.lock);
+  kept.TakeEvents();
+}
+
 KeptName KeptFolderName(const CodePage& codePage, const std::string& hostFolder,
                         const struct stat& folderFacts, const std::string& name) {
   KeptListings& kept = Kept();
@@ -223,6 +229,7 @@ std::optional<std::string> FolderNameNoCase(const CodePage& codePage, const std:
                                             const std::string& name) {
   KeptListings& kept = Kept();
   std::lock_guard guard(kept.lock);
+  kept.TakeEvents();
   const Listing* known = kept.Known(hostFolder, folderFacts, codePage.Number());
   if (!known) known = kept.Read(codePage, hostFolder, folderFacts);
   if (!known) return std::nullopt;

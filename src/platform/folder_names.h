@@ -27,6 +27,10 @@ struct KeptName {
   std::string real;
 };
 
+// Brings the kept listings up to date with the changes made since the last call: a path
+// lookup calls it once before it looks at its components with KeptFolderName.
+void TakeFolderChanges();
+
 // folderFacts is the folder's stat, taken before the call (during the same path lookup).
 KeptName KeptFolderName(const CodePage& codePage, const std::string& hostFolder,
                         const struct stat& folderFacts, const std::string& name);

@@ -133,6 +133,8 @@ DWORD ResolvePath(const MachineImage& image, const CodePage& codePage, const Dri
   resolved.longPath.trailingSeparator = path.trailingSeparator;
   if (stat(resolved.host.c_str(), &resolved.info) != 0 || !S_ISDIR(resolved.info.st_mode))
     return ERROR_PATH_NOT_FOUND;
+  // Once for the whole path: a change made after this look is one made after the lookup.
+  TakeFolderChanges();
 
   for (std::size_t i = 0; i < path.components.size(); ++i) {
     const bool last = i + 1 == path.components.size();
