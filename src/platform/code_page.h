@@ -46,7 +46,6 @@ class CodePage {
   std::string FromUtf16Bytes(std::string_view bytes) const;
 
  private:
-
   unsigned number_;
   bool doubleByte_;
   unsigned char lower_[256];  // single-byte case mappings of this code page

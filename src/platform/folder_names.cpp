@@ -86,10 +86,10 @@ class KeptListings {
   }
 
   // Reads the folder and keeps its names when that is safe: watched from before the reading,
-  // so that no later change is missed, or else settled well before the reading began. Null
-  // when the folder cannot be read; what is not kept is valid until the next call.
-  const Listing* Read(const CodePage& codePage, const std::string& hostFolder,
-                      const struct stat& folderFacts) {
+  // so that no later change is missed, or else settled well before the reading began. Returns
+  // what the folder says of `name`; empty when it cannot be read.
+  std::optional<KeptName> Read(const CodePage& codePage, const std::string& hostFolder,
+                               const struct stat& folderFacts, const std::string& name) {
     Forget(hostFolder);
     if (namesKept_ > kMostNames) ForgetAll();
     const int watch = !timesOnly_ && watched_ < kMostWatches ? watch_.Add(hostFolder) : -1;
@@ -111,8 +111,7 @@ class KeptListings {
         folder && (watch >= 0 || (listing.changed < settled && listing.modified < settled));
     if (!keep) {
       if (watch >= 0 && !foldersOfWatch_.count(watch)) watch_.Remove(watch);
-      unkept_ = std::move(listing);
-      return folder ? &unkept_ : nullptr;
+      return folder ? std::optional(Find(listing, codePage, name)) : std::nullopt;
     }
     listing.watch = watch;
     if (watch >= 0) {
@@ -122,11 +121,11 @@ class KeptListings {
     }
     namesKept_ += listing.names;
     codePages_.try_emplace(listing.codePage, codePage);
-    unkept_ = listing;  // the answer, should the events below void what is kept
+    KeptName found = Find(listing, codePage, name);  // should the events below void the listing
     listings_[hostFolder] = std::move(listing);
     TakeEvents();  // what changed while the folder was read
     auto still = listings_.find(hostFolder);
-    return still == listings_.end() ? &unkept_ : &still->second;
+    return still == listings_.end() ? found : Find(still->second, codePage, name);
   }
 
   // Applies the events that arrived since the last call.
@@ -190,7 +189,6 @@ class KeptListings {
   std::unordered_map<int, std::vector<std::string>> foldersOfWatch_;
   std::unordered_map<unsigned, CodePage> codePages_;
   std::size_t namesKept_ = 0, watched_ = 0;
-  Listing unkept_;  // the last reading, as read
   bool timesOnly_ = false;
 };
 
@@ -230,12 +228,13 @@ std::optional<std::string> FolderNameNoCase(const CodePage& codePage, const std:
   KeptListings& kept = Kept();
   std::lock_guard guard(kept.lock);
   kept.TakeEvents();
-  const Listing* known = kept.Known(hostFolder, folderFacts, codePage.Number());
-  if (!known) known = kept.Read(codePage, hostFolder, folderFacts);
-  if (!known) return std::nullopt;
-  KeptName found = Find(*known, codePage, name);
-  if (found.state == KeptName::State::Absent) return std::nullopt;
-  return found.real;
+  std::optional<KeptName> found;
+  if (const Listing* known = kept.Known(hostFolder, folderFacts, codePage.Number()))
+    found = Find(*known, codePage, name);
+  else
+    found = kept.Read(codePage, hostFolder, folderFacts, name);
+  if (!found || found->state == KeptName::State::Absent) return std::nullopt;
+  return found->real;
 }
 
 void KeepFolderNamesByTimesOnly(bool timesOnly) {
