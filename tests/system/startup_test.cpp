@@ -1,14 +1,14 @@
 // Start-up of the installed program as real processes: one instance per brand and version,
 // the second instance's hand-over, the "/process" command and a missing resource library.
 #include <gtest/gtest.h>
-
 #include <signal.h>
-#include <thread>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "support/installed_program.h"
 #include "support/throttle.h"
@@ -30,6 +30,16 @@ std::string ProcessState(pid_t pid) {
   if (!std::getline(stat, line)) return "";
   std::size_t close = line.rfind(')');
   return close == std::string::npos ? "" : line.substr(close + 2, 1);
+}
+
+// A stop or continue signal reaches a process that is running a moment after kill returned:
+// the state is looked at until it is (or is not) the one given, for up to five seconds.
+bool StateBecomes(pid_t pid, const std::string& state, bool is = true) {
+  for (int tries = 0; tries < 500; ++tries) {
+    if ((ProcessState(pid) == state) == is) return true;
+    usleep(10000);
+  }
+  return false;
 }
 
 bool Alive(pid_t pid) {
@@ -169,9 +179,9 @@ TEST_F(StartupTest, ProcessCommandSuspendsAndResumes) {
   ImageProgram victim(image_, "spy/victim.exe", "victim");
   ASSERT_TRUE(victim.Ready());
   EXPECT_EQ(RunProgram(image_, "/process -s victim.exe"), "");
-  EXPECT_EQ(ProcessState(victim.Pid()), "T");
+  EXPECT_TRUE(StateBecomes(victim.Pid(), "T"));
   EXPECT_EQ(RunProgram(image_, "/process -r victim.exe"), "");
-  EXPECT_NE(ProcessState(victim.Pid()), "T");
+  EXPECT_TRUE(StateBecomes(victim.Pid(), "T", false));
   EXPECT_TRUE(Alive(victim.Pid()));
 }
 
