@@ -14,6 +14,7 @@
 #include <string>
 
 #include "definitions/database_loader.h"
+#include "platform/image/image_machine.h"
 #include "ratio_reporter.h"
 #include "vexmachine/create_image.h"
 
@@ -80,7 +81,7 @@ struct Fixture {
   std::string folder;
   std::string text;
   std::string fileBytes;
-  std::unique_ptr<platform::Machine> machine;
+  std::unique_ptr<platform::ImageMachine> machine;
 
   Fixture() : text(GenerateText()), fileBytes(PackDatabaseText(text)) {
     std::string pattern =
@@ -89,7 +90,7 @@ struct Fixture {
     folder = pattern;
     std::string error = vexmachine::CreateImage(folder + "/image", {});
     if (!error.empty()) std::abort();
-    machine = platform::Machine::Open(folder + "/image");
+    machine = platform::ImageMachine::Open(folder + "/image");
   }
   ~Fixture() {
     machine.reset();

@@ -14,6 +14,7 @@
 #include "bench_row.h"
 #include "definitions/database_file.h"
 #include "definitions/database_loader.h"
+#include "platform/image/image_machine.h"
 #include "scan/scan_engine.h"
 #include "vexmachine/create_image.h"
 
@@ -67,7 +68,7 @@ int main() {
     }
   }
   text += "</NA>";
-  auto machine = platform::Machine::Open(root.string());
+  auto machine = platform::ImageMachine::Open(root.string());
   definitions::DefinitionDatabase database;
   definitions::DatabaseLoader loader(*machine, "C:\\", database);
   if (!loader.LoadBytes(definitions::PackDatabaseText(text))) {

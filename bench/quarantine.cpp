@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench_row.h"
+#include "platform/image/image_machine.h"
 #include "removal/quarantine_archive.h"
 #include "removal/quarantine_run.h"
 #include "vexmachine/create_image.h"
@@ -60,7 +61,7 @@ int main() {
     std::ofstream(drive / "Spy" / name, std::ios::binary) << block;
     items.push_back({true, "C:\\Spy\\" + name, &entry, scan::FoundItemKind::File});
   }
-  auto machine = platform::Machine::Open(root.string());
+  auto machine = platform::ImageMachine::Open(root.string());
   std::printf("%d files, %zu MiB\n", kFiles, kTotalBytes >> 20);
 
   double copy = 1e9, quarantine = 1e9, restore = 1e9;

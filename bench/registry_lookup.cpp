@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/registry.h"
+#include "platform/image/image_registry.h"
 #include "ratio_reporter.h"
 
 namespace {
@@ -25,7 +25,7 @@ constexpr int kGroups = 100, kKeysPerGroup = 1000;
 
 struct BenchRegistry {
   std::string folder;
-  std::unique_ptr<Registry> registry;
+  std::unique_ptr<ImageRegistry> registry;
   std::vector<std::string> paths;  // below HKEY_LOCAL_MACHINE
 
   BenchRegistry() {
@@ -33,8 +33,8 @@ struct BenchRegistry {
         (std::filesystem::temp_directory_path() / "vexmarl-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data())) std::abort();
     folder = pattern;
-    registry = Registry::Open(folder + "/registry.db", 1252);
-    Registry::Transaction transaction(*registry);
+    registry = ImageRegistry::Open(folder + "/registry.db", 1252);
+    ImageRegistry::Transaction transaction(*registry);
     for (int group = 0; group < kGroups; ++group) {
       for (int key = 0; key < kKeysPerGroup; ++key) {
         char path[96];

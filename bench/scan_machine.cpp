@@ -16,6 +16,7 @@
 #include "bench_row.h"
 #include "definitions/database_file.h"
 #include "definitions/database_loader.h"
+#include "platform/image/image_machine.h"
 #include "scan/scan_engine.h"
 #include "vexmachine/create_image.h"
 
@@ -119,7 +120,7 @@ int main() {
   }
   const std::string drive = (root / "drives" / "C").string();
   MakeTree(drive);
-  auto machine = platform::Machine::Open(root.string());
+  auto machine = platform::ImageMachine::Open(root.string());
   std::printf("tree: %d files in %d folders\n", kFolders * kFilesPerFolder, kFolders);
 
   FindSeconds(drive + "/Tree");  // warms the caches

@@ -6,18 +6,18 @@
 #include <memory>
 #include <string>
 
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 
 struct FuzzMachine {
   std::string root;
-  std::unique_ptr<platform::Machine> machine;
+  std::unique_ptr<platform::ImageMachine> machine;
 
   FuzzMachine() {
     std::string pattern = (std::filesystem::temp_directory_path() / "vexmarl-fuzz-XXXXXX").string();
     if (!mkdtemp(pattern.data())) std::abort();
     root = pattern;
     std::filesystem::create_directories(root + "/drives/C/WINDOWS");
-    machine = platform::Machine::Open(root);
+    machine = platform::ImageMachine::Open(root);
     if (!machine) std::abort();
   }
   ~FuzzMachine() {

@@ -12,6 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::Files& files = scratch.machine->files();
   const std::string path = "C:\\startup.lnk";
   foundation::WriteWholeFile(files, path, std::string(reinterpret_cast<const char*>(data), size));
-  scan::ResolveShortcut(files, path);
+  scan::ResolveShortcut(*scratch.machine, path);
   return 0;
 }

@@ -1,7 +1,5 @@
 #include "app/application.h"
 
-#include <strings.h>
-
 #include "app/hint_table.h"
 #include "app/main_window.h"
 #include "app/process_command.h"
@@ -38,7 +36,7 @@ int Application::Run() {
   platform::Files& files = machine_.files();
   if (programFolder_.empty()) programFolder_ = ProgramFolder(machine_.processes());
   files.SetCurrentDirectoryA(programFolder_.c_str());
-  resources_.Load(files);
+  resources_.Load(machine_);
   initialising_ = true;
   branding_.Load(files, programFolder_);
 
@@ -74,7 +72,7 @@ void Application::RunSecondInstance() {
   platform::Messages& messages = machine_.messages();
   platform::HWND first = messages.FindWindowA(nullptr, branding_.APPNAME.c_str());
   if (!messages.IsWindow(first)) return;
-  if (strcasecmp(commandLine_.c_str(), "-t") == 0)
+  if (machine_.Code().EqualNoCase(commandLine_, "-t"))
     messages.SendMessageA(first, StartScanMessage, 0, 0);
   else
     messages.SendMessageA(first, platform::WM_ACTIVATE, 0, 0);

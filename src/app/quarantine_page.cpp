@@ -5,7 +5,7 @@
 
 #include "foundation/size_text.h"
 #include "foundation/time_text.h"
-#include "platform/file_facts.h"
+#include "platform/file_time.h"
 #include "removal/quarantine_archive.h"
 #include "removal/quarantine_run.h"
 
@@ -27,7 +27,7 @@ std::string CreationDate(platform::Files& files, const std::string& path) {
   const bool read = files.GetFileTime(file, &created, nullptr, nullptr);
   platform::CloseHandle(file);
   if (!read) return {};
-  const std::tm local = foundation::LocalTime(platform::UnixFromFileTime(created).tv_sec);
+  const std::tm local = foundation::LocalTime(platform::UnixFromFileTime(created).seconds);
   char text[16];
   std::strftime(text, sizeof text, "%d-%m-%y", &local);
   return text;

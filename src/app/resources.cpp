@@ -1,7 +1,5 @@
 #include "app/resources.h"
 
-#include <dlfcn.h>
-
 #include <map>
 
 namespace app {
@@ -34,37 +32,31 @@ const std::map<unsigned, std::string>& BuiltInTexts() {
 
 }  // namespace
 
-bool Resources::Load(platform::Files& files, const std::string& name) {
+bool Resources::Load(platform::Machine& machine, const std::string& name) {
   Free();
-  auto host = files.HostPathOf(name);
-  if (!host) return false;
-  void* library = dlopen(host->c_str(), RTLD_NOW | RTLD_LOCAL);
+  char full[platform::MAX_PATH];
+  const platform::DWORD length =
+      machine.files().GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length >= sizeof full) return false;
+  platform::Libraries& libraries = machine.libraries();
+  platform::HMODULE library =
+      libraries.LoadLibraryExA(full, nullptr, platform::LOAD_LIBRARY_AS_DATAFILE);
   if (!library) return false;
-  auto loadString = reinterpret_cast<LoadString>(dlsym(library, "VxLoadString"));
-  auto findPage = reinterpret_cast<FindData>(dlsym(library, "VxFindPage"));
-  auto findBitmap = reinterpret_cast<FindData>(dlsym(library, "VxFindBitmap"));
-  if (!loadString || !findPage || !findBitmap) {
-    dlclose(library);
-    return false;
-  }
+  libraries_ = &libraries;
   library_ = library;
-  loadString_ = loadString;
-  findPage_ = findPage;
-  findBitmap_ = findBitmap;
   return true;
 }
 
 void Resources::Free() {
-  if (library_) dlclose(library_);
+  if (library_) libraries_->FreeLibrary(library_);
   library_ = nullptr;
-  loadString_ = nullptr;
-  findPage_ = findBitmap_ = nullptr;
+  libraries_ = nullptr;
 }
 
 std::string Resources::String(unsigned id) const {
-  if (loadString_) {
+  if (library_) {
     char buffer[4096];
-    if (int length = loadString_(id, buffer, sizeof buffer); length > 0)
+    if (int length = libraries_->LoadStringA(library_, id, buffer, sizeof buffer); length > 0)
       return std::string(buffer, static_cast<std::size_t>(length));
   }
   auto found = BuiltInTexts().find(id);
@@ -72,17 +64,16 @@ std::string Resources::String(unsigned id) const {
 }
 
 std::string Resources::Page(unsigned id) const {
-  return Data(findPage_, id);
+  return Data(platform::RT_HTML, id);
 }
 
 std::string Resources::Bitmap(unsigned id) const {
-  return Data(findBitmap_, id);
+  return Data(platform::RT_BITMAP, id);
 }
 
-std::string Resources::Data(FindData find, unsigned id) {
-  unsigned size = 0;
-  const unsigned char* data = find ? find(id, &size) : nullptr;
-  return data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
+std::string Resources::Data(unsigned type, unsigned id) const {
+  if (!library_) return {};
+  return libraries_->ResourceBytes(library_, type, id).value_or("");
 }
 
 }  // namespace app

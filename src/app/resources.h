@@ -6,7 +6,7 @@
 #include <string>
 
 #include "foundation/text_format.h"
-#include "platform/files.h"
+#include "platform/machine.h"
 
 namespace app {
 
@@ -23,8 +23,8 @@ class Resources {
   Resources& operator=(const Resources&) = delete;
 
   // Loads the library of that bare name from the machine's current folder; false when it is
-  // missing or lacks the resource interface.
-  bool Load(platform::Files& files, const std::string& name = kResourceLibraryName);
+  // missing or no resource library.
+  bool Load(platform::Machine& machine, const std::string& name = kResourceLibraryName);
   void Free();
   bool Loaded() const { return library_ != nullptr; }
 
@@ -39,15 +39,10 @@ class Resources {
   std::string Bitmap(unsigned id) const;
 
  private:
-  using LoadString = int (*)(unsigned, char*, int);
-  using FindData = const unsigned char* (*)(unsigned, unsigned*);
+  std::string Data(unsigned type, unsigned id) const;
 
-  static std::string Data(FindData find, unsigned id);
-
-  void* library_ = nullptr;
-  LoadString loadString_ = nullptr;
-  FindData findPage_ = nullptr;
-  FindData findBitmap_ = nullptr;
+  platform::Libraries* libraries_ = nullptr;
+  platform::HMODULE library_ = nullptr;
 };
 
 }  // namespace app

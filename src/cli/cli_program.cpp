@@ -19,7 +19,7 @@ std::unique_ptr<CliProgram> StartProgram(platform::Machine& machine) {
   }
   machine.files().SetCurrentDirectoryA(programFolder.c_str());
   auto program = std::unique_ptr<CliProgram>(new CliProgram{machine, programFolder, {}, {}});
-  program->resources.Load(machine.files());
+  program->resources.Load(machine);
   program->branding.Load(machine.files(), programFolder);
   if (std::string problem = program->branding.Problem(); !problem.empty()) {
     CannotRun(problem);

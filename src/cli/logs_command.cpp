@@ -7,7 +7,6 @@
 #include "app/log_mail.h"
 #include "cli/cli_program.h"
 #include "log/log_mailer.h"
-#include "platform/file_facts.h"
 
 namespace cli {
 namespace {

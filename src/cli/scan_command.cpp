@@ -1,7 +1,4 @@
 // vexmarl-cli scan: a scan as the start page starts it, its listed items on standard output.
-#include <signal.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +12,7 @@
 #include "app/scan_session.h"
 #include "cli/cli_program.h"
 #include "cli/yes_prompt.h"
+#include "platform/console.h"
 
 namespace cli {
 namespace {
@@ -27,7 +25,7 @@ constexpr const char* kAbortedLine = "<Information Message = \"Scan Aborted by U
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-void OnInterrupt(int) {
+void OnInterrupt() {
   interrupted = true;
 }
 
@@ -92,12 +90,10 @@ int Remove(CliProgram& program, app::ScanSession& session, platform::Prompt& pro
 
 int ScanCommand(CliProgram& program, const ScanOptions& options) {
   platform::Machine& machine = program.machine;
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigaction(SIGINT, &action, nullptr);
+  platform::OnConsoleInterrupt(OnInterrupt);
 
   std::mutex outputLock;  // keeps result lines and the progress line apart
-  const bool live = isatty(STDERR_FILENO);
+  const bool live = platform::IsTerminal(platform::ConsoleStream::Error);
   app::ScanEvents events;
   events.itemListed = [&](const scan::FoundItem& item) {
     std::lock_guard guard(outputLock);
@@ -133,7 +129,8 @@ int ScanCommand(CliProgram& program, const ScanOptions& options) {
   int status = scanStatus;
   if (options.remove && !engine.Listed().empty() && !stopped) {
     YesPrompt yes;
-    platform::ConsolePrompt console(std::cin, std::cerr, isatty(STDIN_FILENO));
+    platform::ConsolePrompt console(std::cin, std::cerr,
+                                    platform::IsTerminal(platform::ConsoleStream::Input));
     platform::Prompt& prompt = options.yes ? static_cast<platform::Prompt&>(yes) : console;
     status = Remove(program, session, prompt, scanStatus);
   }

@@ -1,12 +1,12 @@
 // vexmarl-cli schedule: the window's schedule command, with the schedule page answered by the
 // option (or asked on the terminal without one), then the task's times on standard output.
-#include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
 
 #include "app/scheduled_scan.h"
 #include "cli/cli_program.h"
+#include "platform/console.h"
 #include "platform/scheduler.h"
 
 namespace cli {
@@ -37,7 +37,8 @@ int ScheduleCommand(CliProgram& program, const std::string& when) {
     if (!trigger) return CannotRun("not a schedule: " + when);
   }
   SchedulePrompt given(trigger ? std::vector{*trigger} : std::vector<platform::TASK_TRIGGER>{});
-  platform::ConsolePrompt asked(std::cin, std::cout, isatty(STDIN_FILENO) != 0);
+  platform::ConsolePrompt asked(std::cin, std::cout,
+                                platform::IsTerminal(platform::ConsoleStream::Input));
   platform::Prompt& prompt = trigger ? static_cast<platform::Prompt&>(given) : asked;
   app::ScheduleScan(machine, prompt, program.branding, program.resources, program.programFolder,
                     nullptr, {std::cout, std::cerr});

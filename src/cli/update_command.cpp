@@ -1,7 +1,6 @@
 // vexmarl-cli update: both channels checked as the window checks them, program first, with
 // the questions on the console, a progress line during downloads, and one line a channel's
 // outcome on standard output.
-#include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
@@ -12,6 +11,7 @@
 #include "cli/cli_program.h"
 #include "cli/yes_prompt.h"
 #include "foundation/setting_names.h"
+#include "platform/console.h"
 
 namespace cli {
 namespace {
@@ -27,7 +27,8 @@ int UpdateCommand(CliProgram& program, const UpdateOptions& options) {
   session.LoadDefinitions();
   app::UserSettings& settings = session.Settings();
   YesPrompt yes;
-  platform::ConsolePrompt console(std::cin, std::cerr, isatty(STDIN_FILENO) != 0);
+  platform::ConsolePrompt console(std::cin, std::cerr,
+                                  platform::IsTerminal(platform::ConsoleStream::Input));
   platform::Prompt& prompt = options.yes ? static_cast<platform::Prompt&>(yes) : console;
 
   int status = kNothingNewer;

@@ -5,6 +5,7 @@
 #include "definitions/database_loader.h"
 #include "foundation/folder_path.h"
 #include "foundation/folder_tree.h"
+#include "platform/windows_path.h"
 
 namespace definitions {
 

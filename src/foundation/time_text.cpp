@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/local_time.h"
+
 namespace foundation {
 namespace {
 
@@ -11,9 +13,7 @@ constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 }  // namespace
 
 std::tm LocalTime(std::time_t time) {
-  std::tm local{};
-  localtime_r(&time, &local);
-  return local;
+  return platform::LocalTimeOf(time);
 }
 
 std::string LogTime(std::time_t time) {

@@ -5,8 +5,9 @@
 #include <ctime>
 #include <memory>
 
-#include "platform/file_facts.h"
+#include "platform/file_time.h"
 #include "platform/handles.h"
+#include "platform/local_time.h"
 
 namespace logging {
 namespace {
@@ -37,9 +38,8 @@ struct ArchiveCloser {
 // The local date and time of a file's last write, as the archive keeps it.
 zip_fileinfo EntryInfo(const FILETIME& written) {
   zip_fileinfo info{};
-  const std::time_t seconds = UnixFromFileTime(written).tv_sec;
-  std::tm local{};
-  localtime_r(&seconds, &local);
+  const std::time_t seconds = UnixFromFileTime(written).seconds;
+  const std::tm local = platform::LocalTimeOf(seconds);
   info.tmz_date.tm_sec = static_cast<unsigned>(local.tm_sec);
   info.tmz_date.tm_min = static_cast<unsigned>(local.tm_min);
   info.tmz_date.tm_hour = static_cast<unsigned>(local.tm_hour);

@@ -6,13 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/registry.h"
 #include "platform/system.h"
 #include "platform/win32_types.h"
 
 namespace platform {
-
-class Files;
 
 struct GUID {
   DWORD Data1;
@@ -70,20 +67,14 @@ void CoTaskMemFree(void* memory);
 // The components of one machine. Initialisation is counted per thread, as the system does.
 class Com {
  public:
-  Com(Files& files, Registry& registry, System& system)
-      : files_(files), registry_(registry), system_(system) {}
+  virtual ~Com() = default;
 
-  HRESULT CoInitialize(void* reserved);
-  void CoUninitialize();
+  virtual HRESULT CoInitialize(void* reserved) = 0;
+  virtual void CoUninitialize() = 0;
   // The classes the machine serves in process, when their registration under
   // HKEY_CLASSES_ROOT\CLSID is present.
-  HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, DWORD context, const IID& iid,
-                           void** object);
-
- private:
-  Files& files_;
-  Registry& registry_;
-  System& system_;
+  virtual HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, DWORD context,
+                                   const IID& iid, void** object) = 0;
 };
 
 }  // namespace platform

@@ -1,12 +1,10 @@
 // The machine's internet client, shaped after the system's internet library: sessions with
 // their options, addresses opened as streams that are read in blocks, and the proxy that the
-// machine's Internet Settings name. HTTP and HTTPS go through libcurl; every request has a
-// connection of its own and nothing is served from a cache.
+// machine's Internet Settings name.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/registry.h"
 #include "platform/win32_types.h"
 
 namespace platform {
@@ -55,28 +53,28 @@ inline constexpr const char* kInternetSettingsKey =
 
 class Internet {
  public:
-  explicit Internet(Registry& registry) : registry_(registry) {}
+  virtual ~Internet() = default;
 
   // A session. With INTERNET_OPEN_TYPE_PRECONFIG its requests go through the proxy the
   // machine's settings name, if any; agent null gives the layer's own user-agent text.
-  HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass,
-                          DWORD flags);
-  BOOL InternetSetOptionA(HINTERNET handle, DWORD option, const void* buffer, DWORD length);
+  virtual HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass,
+                                  DWORD flags) = 0;
+  virtual BOOL InternetSetOptionA(HINTERNET handle, DWORD option, const void* buffer,
+                                  DWORD length) = 0;
   // INTERNET_OPTION_PROXY with a null handle: the machine's setting, as an INTERNET_PROXY_INFO
   // followed by its texts in the same buffer.
-  BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD* length);
+  virtual BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, void* buffer,
+                                    DWORD* length) = 0;
   // Requests the address and waits for the response to begin (redirects are followed); null
   // with the last error set when no response came.
-  HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD headersLength,
-                             DWORD flags, std::uintptr_t context);
+  virtual HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers,
+                                     DWORD headersLength, DWORD flags, std::uintptr_t context) = 0;
   // Reads up to toRead bytes of the body; *read is 0 at its end. FALSE with the last error set
   // when the connection broke or the transfer was cancelled.
-  BOOL InternetReadFile(HINTERNET file, void* buffer, DWORD toRead, DWORD* read);
-  BOOL HttpQueryInfoA(HINTERNET file, DWORD infoLevel, void* buffer, DWORD* length, DWORD* index);
-  BOOL InternetCloseHandle(HINTERNET handle);
-
- private:
-  Registry& registry_;
+  virtual BOOL InternetReadFile(HINTERNET file, void* buffer, DWORD toRead, DWORD* read) = 0;
+  virtual BOOL HttpQueryInfoA(HINTERNET file, DWORD infoLevel, void* buffer, DWORD* length,
+                              DWORD* index) = 0;
+  virtual BOOL InternetCloseHandle(HINTERNET handle) = 0;
 };
 
 }  // namespace platform

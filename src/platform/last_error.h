@@ -8,9 +8,6 @@ namespace platform {
 DWORD GetLastError();
 void SetLastError(DWORD error);
 
-// Maps a host errno value to the Windows status code a caller expects.
-DWORD Win32ErrorFromErrno(int error);
-
 // Sets the last error and returns the given failure value, for one-line error exits.
 template <typename T>
 T Fail(DWORD error, T result) {

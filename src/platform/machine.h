@@ -1,5 +1,5 @@
-// The Windows machine the program works on: one image and its services. Code above the
-// platform layer is handed a Machine (or one of its services) and never finds it by itself.
+// The Windows machine the program works on and its services. Code above the platform layer
+// is handed a Machine (or one of its services) and never finds it by itself.
 #pragma once
 
 #include <memory>
@@ -10,7 +10,6 @@
 #include "platform/files.h"
 #include "platform/internet.h"
 #include "platform/libraries.h"
-#include "platform/machine_image.h"
 #include "platform/messages.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -21,38 +20,22 @@ namespace platform {
 
 class Machine {
  public:
-  // The machine of the image at root; null with a message in error when it is not an image
-  // or its registry cannot be opened.
-  static std::unique_ptr<Machine> Open(const std::string& root, std::string* error = nullptr);
-  // The machine of this process (VEXMARL_MACHINE, or the image holding the executable).
+  virtual ~Machine() = default;
+
+  // The machine this process runs on; null with a message in error when it cannot be
+  // reached.
   static std::unique_ptr<Machine> OfThisProcess(std::string* error = nullptr);
 
-  const MachineImage& Image() const { return image_; }
-  const CodePage& Code() const { return codePage_; }
-  Files& files() { return *files_; }
-  Registry& registry() { return *registry_; }
-  System& system() { return *system_; }
-  Processes& processes() { return *processes_; }
-  Shell& shell() { return *shell_; }
-  Messages& messages() { return *messages_; }
-  Internet& internet() { return *internet_; }
-  Com& com() { return *com_; }
-  Libraries& libraries() { return *libraries_; }
-
- private:
-  Machine(MachineImage image, std::unique_ptr<Registry> registry);
-
-  MachineImage image_;
-  std::unique_ptr<Registry> registry_;
-  std::unique_ptr<System> system_;
-  CodePage codePage_;
-  std::unique_ptr<Files> files_;
-  std::unique_ptr<Processes> processes_;
-  std::unique_ptr<Shell> shell_;
-  std::unique_ptr<Messages> messages_;
-  std::unique_ptr<Internet> internet_;
-  std::unique_ptr<Com> com_;
-  std::unique_ptr<Libraries> libraries_;
+  virtual const CodePage& Code() const = 0;
+  virtual Files& files() = 0;
+  virtual Registry& registry() = 0;
+  virtual System& system() = 0;
+  virtual Processes& processes() = 0;
+  virtual Shell& shell() = 0;
+  virtual Messages& messages() = 0;
+  virtual Internet& internet() = 0;
+  virtual Com& com() = 0;
+  virtual Libraries& libraries() = 0;
 };
 
 }  // namespace platform

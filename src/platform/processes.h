@@ -1,11 +1,8 @@
-// The machine's running processes over the host's /proc, with the calls of the process
-// status library, the tool-help snapshots and the process token. Only processes whose
-// program lies inside the image's drives can be opened: the others are visible by id and
-// name but unreadable, so nothing here can touch the host's own processes.
+// The machine's running processes, with the calls of the process status library, the
+// tool-help snapshots, the process token and the restart of the machine.
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -89,77 +86,49 @@ struct TOKEN_PRIVILEGES {
   LUID_AND_ATTRIBUTES Privileges[1];
 };
 
-// One module of a process: a program file mapped into it.
-struct ModuleRecord {
-  std::uintptr_t base = 0;
-  std::uintptr_t size = 0;
-  std::string windowsPath;
-};
-
 class Processes {
  public:
-  explicit Processes(Files& files) : files_(files) {}
+  virtual ~Processes() = default;
 
   // Process status.
-  BOOL EnumProcesses(DWORD* processIds, DWORD bytes, DWORD* bytesReturned);
-  HANDLE OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId);
-  BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded);
-  DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR fileName, DWORD size);
-  BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* information, DWORD size);
+  virtual BOOL EnumProcesses(DWORD* processIds, DWORD bytes, DWORD* bytesReturned) = 0;
+  virtual HANDLE OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId) = 0;
+  virtual BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes,
+                                  DWORD* bytesNeeded) = 0;
+  virtual DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, LPSTR fileName,
+                                     DWORD size) = 0;
+  virtual BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* information,
+                                    DWORD size) = 0;
 
   // The Windows path of this process's program (only the null module is known), cut to
-  // size - 1 characters; its length, or 0 with the last error set when it is not in the image.
-  DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+  // size - 1 characters; its length, or 0 with the last error set when it has none.
+  virtual DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) = 0;
 
   // Tool help.
-  HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
-  BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry);
-  BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry);
-  BOOL Module32First(HANDLE snapshot, MODULEENTRY32* entry);
-  BOOL Module32Next(HANDLE snapshot, MODULEENTRY32* entry);
+  virtual HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) = 0;
+  virtual BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) = 0;
+  virtual BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) = 0;
+  virtual BOOL Module32First(HANDLE snapshot, MODULEENTRY32* entry) = 0;
+  virtual BOOL Module32Next(HANDLE snapshot, MODULEENTRY32* entry) = 0;
 
   // Control. A process handle is signalled when the process has ended.
-  BOOL TerminateProcess(HANDLE process, UINT exitCode);
-  DWORD WaitForSingleObject(HANDLE process, DWORD milliseconds);
+  virtual BOOL TerminateProcess(HANDLE process, UINT exitCode) = 0;
+  virtual DWORD WaitForSingleObject(HANDLE process, DWORD milliseconds) = 0;
   // Stops or continues all threads of the process (as its threads' suspend and resume).
-  BOOL SuspendProcess(HANDLE process);
-  BOOL ResumeProcess(HANDLE process);
-  DWORD GetProcessId(HANDLE process);
+  virtual BOOL SuspendProcess(HANDLE process) = 0;
+  virtual BOOL ResumeProcess(HANDLE process) = 0;
+  virtual DWORD GetProcessId(HANDLE process) = 0;
 
-  // EWX_REBOOT: the machine is to restart. The image records that a restart is pending
-  // (RestartPending) and every process of the image but the caller ends; the next start is
-  // made by vexmachine boot.
-  BOOL ExitWindowsEx(UINT flags, DWORD reason);
-  bool RestartPending() const;
-  void ClearRestartPending();
-  // Ends every process of the image except this one and waits for them; how many ended.
-  int EndImageProcesses();
+  // EWX_REBOOT: the machine is to restart.
+  virtual BOOL ExitWindowsEx(UINT flags, DWORD reason) = 0;
 
-  // The process token and its privileges: granted when this process runs as root,
-  // otherwise AdjustTokenPrivileges reports ERROR_NOT_ALL_ASSIGNED as Windows does.
+  // The process token and its privileges.
   static HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(~std::uintptr_t{0}); }
-  BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, HANDLE* token);
-  BOOL LookupPrivilegeValueA(LPCSTR systemName, LPCSTR name, LUID* luid);
-  BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, const TOKEN_PRIVILEGES* newState,
-                             DWORD bufferLength, TOKEN_PRIVILEGES* previousState,
-                             DWORD* returnLength);
-
-  // The descriptor that becomes readable when the process of a handle ends; -1 for another
-  // kind of handle.
-  static int WaitDescriptorOf(HANDLE process);
-
-  // A handle with every right to a child this process started; the child is reaped once it
-  // has ended.
-  HANDLE HandleOfChild(pid_t pid);
-
-  // The program files mapped into a process inside the drives, the program first; empty
-  // when the process cannot be read.
-  std::vector<ModuleRecord> ModulesOf(pid_t pid);
-  // The Windows path of a process's program, when it lies inside the drives.
-  std::string ProgramOf(pid_t pid);
-
- private:
-  Files& files_;
+  virtual BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, HANDLE* token) = 0;
+  virtual BOOL LookupPrivilegeValueA(LPCSTR systemName, LPCSTR name, LUID* luid) = 0;
+  virtual BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll,
+                                     const TOKEN_PRIVILEGES* newState, DWORD bufferLength,
+                                     TOKEN_PRIVILEGES* previousState, DWORD* returnLength) = 0;
 };
 
 }  // namespace platform

@@ -4,14 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/code_page.h"
-#include "platform/registry_store.h"
 #include "platform/win32_types.h"
 
 namespace platform {
@@ -67,89 +63,35 @@ constexpr DWORD ERROR_KEY_DELETED = 1018;
 
 class Registry {
  public:
-  // Opens the registry database of an image (creating it when missing). Null, with a
-  // message in error, when it cannot be opened.
-  static std::unique_ptr<Registry> Open(const std::string& databaseFile, unsigned codePage,
-                                        std::string* error = nullptr);
+  virtual ~Registry() = default;
 
-  LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
-  LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
-                       REGSAM desired, const void* security, PHKEY result, DWORD* disposition);
-  LONG RegCloseKey(HKEY key);
-  LONG RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type, BYTE* data,
-                        DWORD* dataSize);
-  LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
-                      DWORD dataSize);
-  LONG RegEnumKeyA(HKEY key, DWORD index, LPSTR name, DWORD nameSize);
-  LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, DWORD* nameLength, DWORD* reserved,
-                     LPSTR keyClass, DWORD* classLength, FILETIME* lastWriteTime);
-  LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, DWORD* valueNameLength,
-                     DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
-  LONG RegQueryInfoKeyA(HKEY key, LPSTR keyClass, DWORD* classLength, DWORD* reserved,
-                        DWORD* subKeys, DWORD* maxSubKeyLength, DWORD* maxClassLength,
-                        DWORD* values, DWORD* maxValueNameLength, DWORD* maxValueLength,
-                        DWORD* securityDescriptorSize, FILETIME* lastWriteTime);
-  // Deletes a key that has no sub keys (ERROR_ACCESS_DENIED when it has some).
-  LONG RegDeleteKeyA(HKEY key, LPCSTR subKey);
-  LONG RegDeleteValueA(HKEY key, LPCSTR valueName);
+  virtual LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired,
+                             PHKEY result) = 0;
+  virtual LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass,
+                               DWORD options, REGSAM desired, const void* security, PHKEY result,
+                               DWORD* disposition) = 0;
+  virtual LONG RegCloseKey(HKEY key) = 0;
+  virtual LONG RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type,
+                                BYTE* data, DWORD* dataSize) = 0;
+  virtual LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
+                              const BYTE* data, DWORD dataSize) = 0;
+  virtual LONG RegEnumKeyA(HKEY key, DWORD index, LPSTR name, DWORD nameSize) = 0;
+  virtual LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, DWORD* nameLength, DWORD* reserved,
+                             LPSTR keyClass, DWORD* classLength, FILETIME* lastWriteTime) = 0;
+  virtual LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, DWORD* valueNameLength,
+                             DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize) = 0;
+  virtual LONG RegQueryInfoKeyA(HKEY key, LPSTR keyClass, DWORD* classLength, DWORD* reserved,
+                                DWORD* subKeys, DWORD* maxSubKeyLength, DWORD* maxClassLength,
+                                DWORD* values, DWORD* maxValueNameLength, DWORD* maxValueLength,
+                                DWORD* securityDescriptorSize, FILETIME* lastWriteTime) = 0;
+  // Deletes a key that has no sub keys (ERROR_ACCESS_DENIED when it has some, as NT does).
+  virtual LONG RegDeleteKeyA(HKEY key, LPCSTR subKey) = 0;
+  virtual LONG RegDeleteValueA(HKEY key, LPCSTR valueName) = 0;
   // Deletes a key with everything below it.
-  LONG SHDeleteKeyA(HKEY key, LPCSTR subKey);
+  virtual LONG SHDeleteKeyA(HKEY key, LPCSTR subKey) = 0;
 
-  // Makes a key refuse every write right while read access still works (or lifts that).
-  LONG SetKeyRestriction(HKEY key, LPCSTR subKey, bool restricted);
-
-  // Runs several changes as one: either all of them are stored or none.
-  class Transaction {
-   public:
-    explicit Transaction(Registry& registry);
-    ~Transaction();  // rolls back unless committed
-    bool Started() const { return started_; }
-    bool Commit();
-
-   private:
-    Registry& registry_;
-    bool started_ = false;
-    bool done_ = false;
-  };
-
-  // Several reads of this thread as one: they see one state of the registry, and the other
-  // threads of the process wait for the registry until it ends.
-  class Snapshot {
-   public:
-    explicit Snapshot(Registry& registry) : snapshot_(*registry.store_) {}
-
-   private:
-    RegistryStore::ReadSnapshot snapshot_;
-  };
-
-  const CodePage& Code() const { return codePage_; }
-
-  // The name of the current user's key under HKEY_USERS; found again after changes to the
-  // identity keys with RefreshCurrentUser.
-  std::string CurrentUserKeyName();
-  void RefreshCurrentUser();
-
- private:
-  struct OpenKey;
-  explicit Registry(std::unique_ptr<RegistryStore> store);
-
-  std::shared_ptr<OpenKey> Resolve(HKEY key, LONG& status);
-  std::vector<KeyId> RootLayers(HKEY key, bool& empty, KeyId& missingBase,
-                                std::vector<std::string>& missingPath);
-  std::optional<KeyRow> ChildOf(KeyId parent, const std::string& name);
-  // The stored name a key name stands for: CurrentControlSet is the control set in use.
-  std::string ActualName(KeyId parent, const std::string& name);
-  LONG Walk(const OpenKey& from, LPCSTR subKey, bool create, OpenKey& target, bool& created);
-  HKEY AddKeyHandle(std::shared_ptr<OpenKey> key);
-  // The key that a delete names, when it may be deleted.
-  LONG FindDeletable(HKEY key, LPCSTR subKey, KeyId& found);
-  std::string Lower(const std::string& text) const { return codePage_.Lower(text); }
-  std::optional<KeyId> SystemKey();
-
-  std::unique_ptr<RegistryStore> store_;
-  CodePage codePage_;
-  std::mutex userLock_;  // guards currentUser_
-  std::optional<std::string> currentUser_;
+  // The code page key and value names are compared in.
+  virtual const CodePage& Code() const = 0;
 };
 
 struct RegistryValue {
@@ -164,6 +106,8 @@ std::vector<RegistryValue> ReadKeyValues(Registry& registry, HKEY key);
 // Splits "HKEY_LOCAL_MACHINE\a\b" into its root and the rest; the root name is compared
 // exactly. Null when the text does not start with one of the seven root names.
 HKEY RootKeyFromName(const std::string& name);
+// True for the seven predefined root keys.
+bool IsPredefinedKey(HKEY key);
 const char* RootKeyName(HKEY key);
 
 }  // namespace platform

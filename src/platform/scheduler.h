@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/com.h"
+#include "platform/files.h"
 #include "platform/job_file.h"
 #include "platform/prompt.h"
 
@@ -137,8 +138,5 @@ class TaskStore {
   Registry& registry_;
   System& system_;
 };
-
-// The scheduler object of a machine (what CoCreateInstance makes of CLSID_CTaskScheduler).
-ITaskScheduler* NewTaskScheduler(Files& files, Registry& registry, System& system);
 
 }  // namespace platform

@@ -1,6 +1,5 @@
-// Starting programs and opening documents the way the Windows shell does: programs of the
-// image run as real child processes with the machine's environment, documents and URLs open
-// through the HKEY_CLASSES_ROOT associations.
+// Starting programs and opening documents the way the Windows shell does, and reading its
+// shortcuts.
 #pragma once
 
 #include <optional>
@@ -8,17 +7,11 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/processes.h"
-#include "platform/registry.h"
 #include "platform/system.h"
 
 namespace platform {
 
 using HINSTANCE = void*;
-
-// The environment variable through which a started program receives its Windows command
-// line unchanged.
-inline constexpr const char* kCommandLineVariable = "VEXMARL_COMMAND_LINE";
 
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
@@ -50,38 +43,36 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 // The argument quoted so that SplitCommandLine gives it back unchanged.
 std::string QuoteArgument(const std::string& argument);
 
-// This process's Windows command line: the one it was started with through the shell, else
-// its arguments joined and quoted where needed.
+// This process's Windows command line, as the system keeps it.
 std::string GetCommandLineA();
 
 class Shell {
  public:
-  Shell(Files& files, System& system, Registry& registry, Processes& processes)
-      : files_(files), system_(system), registry_(registry), processes_(processes) {}
+  Shell(Files& files, System& system) : files_(files), system_(system) {}
+  virtual ~Shell() = default;
 
   // Above 32 on success, else an SE_ERR_* value.
-  HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
-                          int show);
-  BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info);
+  virtual HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                  LPCSTR directory, int show) = 0;
+  virtual BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) = 0;
 
-  // Starts a program of the image (a Windows path) with a Windows command line; the child's
-  // process handle, or null with the last error set.
-  HANDLE StartProgram(const std::string& program, const std::string& commandLine,
-                      const std::string& directory);
+  // Starts a program (a Windows path) with a Windows command line; the child's process
+  // handle, or null with the last error set.
+  virtual HANDLE StartProgram(const std::string& program, const std::string& commandLine,
+                              const std::string& directory) = 0;
+
+  // The path a shell shortcut (".lnk" file) leads to, as the shell's link object resolves
+  // it without searching; empty when the file is no shortcut or names no path.
+  virtual std::string ShortcutTarget(const std::string& path) = 0;
 
   // Where a program name leads: itself when it has a folder, else the first of the current
   // folder, the Windows and system folders and the PATH folders that holds it (".exe" added
   // when the name has no extension).
   std::optional<std::string> FindProgram(const std::string& name);
 
- private:
-  ULONGLONG Execute(const SHELLEXECUTEINFOA& info, HANDLE* process);
-  std::optional<std::string> AssociatedCommand(const std::string& file, const std::string& verb);
-
+ protected:
   Files& files_;
   System& system_;
-  Registry& registry_;
-  Processes& processes_;
 };
 
 }  // namespace platform

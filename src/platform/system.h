@@ -1,9 +1,7 @@
 // What the machine tells about itself: version, user, code page, environment strings, shell
-// folders and system message texts, all read from the image's registry where Windows keeps
-// them.
+// folders and system message texts.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -89,52 +87,42 @@ inline constexpr const char* kComputerNameKey =
 class System {
  public:
   explicit System(Registry& registry) : registry_(registry) {}
+  virtual ~System() = default;
 
-  // The 8.3 form of an existing path, which the NT systems before Vista give the user's
-  // TEMP and TMP in (so that they hold no blank); set by the machine once its files exist.
-  using ShortPathForm = std::function<std::optional<std::string>(const std::string& path)>;
-  void SetShortPathForm(ShortPathForm form) { shortPathForm_ = std::move(form); }
-
-  BOOL GetVersionExA(OSVERSIONINFOA* version);
-  BOOL GetUserNameA(LPSTR buffer, DWORD* size);
-  UINT GetACP();
-  UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
-  UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
-  DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
+  virtual BOOL GetVersionExA(OSVERSIONINFOA* version) = 0;
+  virtual BOOL GetUserNameA(LPSTR buffer, DWORD* size) = 0;
+  virtual UINT GetACP() = 0;
+  virtual UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) = 0;
+  virtual UINT GetSystemDirectoryA(LPSTR buffer, UINT size) = 0;
+  virtual DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) = 0;
   // Replaces each %NAME% that names an environment string; the result's size counts the
   // terminating zero, and is what is needed when the buffer is too small.
-  DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR destination, DWORD size);
-  HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, LPSTR path);
-  DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
-                       LPSTR buffer, DWORD size, void* arguments);
+  virtual DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR destination, DWORD size) = 0;
+  virtual HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags,
+                                   LPSTR path) = 0;
+  virtual DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                               LPSTR buffer, DWORD size, void* arguments) = 0;
 
   // The same as texts.
   std::optional<std::string> UserName();
   std::string WindowsDirectory();
   std::string SystemDirectory();
   std::optional<std::string> EnvironmentVariable(const std::string& name);
-  std::vector<std::pair<std::string, std::string>> EnvironmentBlock();
   // The folders of the PATH environment string, in order, empty entries left out.
   std::vector<std::string> PathFolders();
   std::string Expand(const std::string& text);
   std::optional<std::string> FolderPath(int folder);
+  // The system's text for a status code, with the line end the system gives it; empty when
+  // it has none.
+  std::string ErrorText(DWORD code);
   // A text value of the registry (REG_SZ or REG_EXPAND_SZ) up to its first zero; the second
   // with its environment strings expanded.
   std::optional<std::string> ReadText(HKEY root, const std::string& key, const std::string& value);
   std::optional<std::string> ReadExpanded(HKEY root, const std::string& key,
                                           const std::string& value);
 
- private:
-  bool IsNt();
-  std::optional<std::string> ProfilePath();
-  std::string ExpandWith(const std::string& text,
-                         const std::vector<std::pair<std::string, std::string>>& block);
-
+ protected:
   Registry& registry_;
-  ShortPathForm shortPathForm_;
 };
-
-// The English text Windows gives for a system status code, with its line end.
-std::optional<std::string> SystemMessageText(DWORD code);
 
 }  // namespace platform

@@ -163,8 +163,7 @@ bool ProcessEnumerator::EndByProcessStatus(const std::string& path, const std::s
     if (name != key) continue;
     result = EndProcessTree(process.id, true);
     if (!result) {
-      const std::string message =
-          platform::SystemMessageText(platform::GetLastError()).value_or("");
+      const std::string message = machine_.system().ErrorText(platform::GetLastError());
       ErrorLine(foundation::FormatText(
           resourceText_ ? resourceText_(kProcessNotEndedText) : std::string(), {path, message}));
     }

@@ -3,12 +3,12 @@
 
 #include <string>
 
-#include "platform/files.h"
+#include "platform/machine.h"
 
 namespace scan {
 
 // The target path a shortcut points to, or empty when the path does not name a ".lnk" file
 // or the shortcut cannot be read.
-std::string ResolveShortcut(platform::Files& files, const std::string& path);
+std::string ResolveShortcut(platform::Machine& machine, const std::string& path);
 
 }  // namespace scan

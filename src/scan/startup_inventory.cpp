@@ -200,7 +200,7 @@ void WriteStartupFolder(Machine& machine, const std::string& folder, const LineW
     const std::string name = data.cFileName;
     if (name.empty() || name[0] == '.') continue;
     const std::string path = folder + "\\" + name;
-    const std::string target = ResolveShortcut(files, path);
+    const std::string target = ResolveShortcut(machine, path);
     if (!target.empty()) {
       write("<Information Directory = \"" + pattern + "\" Program = \"" + name +
             "\" LinkFile = \"" + target + "\" MD5 = \"" +

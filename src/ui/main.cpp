@@ -1,6 +1,5 @@
 // Vexmarl.exe: the program, run inside a machine image. The composition root: it picks the
 // view (the Qt window or the console) and hands it to the application.
-#include <unistd.h>
 
 #include <QApplication>
 #include <cstdio>
@@ -8,7 +7,8 @@
 #include <iostream>
 
 #include "app/application.h"
-#include "platform/machine.h"
+#include "platform/console.h"
+#include "platform/image/image_machine.h"
 #include "platform/shell.h"
 #include "ui/console_view.h"
 #include "ui/qt/qt_main_view.h"
@@ -17,12 +17,14 @@
 namespace {
 
 int RunWithConsole(platform::Machine& machine) {
-  ui::ConsoleView view(std::cin, std::cout, isatty(STDIN_FILENO) && isatty(STDOUT_FILENO));
+  ui::ConsoleView view(std::cin, std::cout,
+                       platform::IsTerminal(platform::ConsoleStream::Input) &&
+                           platform::IsTerminal(platform::ConsoleStream::Output));
   app::Application application(machine, view, platform::GetCommandLineA());
   return application.Run();
 }
 
-int RunWithWindow(platform::Machine& machine, const char* programPath) {
+int RunWithWindow(platform::ImageMachine& machine, const char* programPath) {
   // Qt sees only the program's own path: the command line is the program's (Qt would take
   // options such as "-session" for itself).
   int qtArgumentCount = 1;
@@ -37,7 +39,7 @@ int RunWithWindow(platform::Machine& machine, const char* programPath) {
 
 int main(int, char** argv) {
   std::string error;
-  auto machine = platform::Machine::OfThisProcess(&error);
+  auto machine = platform::ImageMachine::OfThisProcess(&error);
   if (!machine) {
     std::fprintf(stderr, "Vexmarl: %s\n", error.c_str());
     return 2;

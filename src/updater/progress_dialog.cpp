@@ -1,13 +1,12 @@
 #include "updater/progress_dialog.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
 
 #include "foundation/text_format.h"
+#include "platform/console.h"
 #include "updater/corvane.h"
 
 namespace updater {
@@ -40,7 +39,7 @@ std::string SizeText(long long bytes) {
 void ConsoleProgressPresenter::Present(const ProgressView& view) {
   // On a terminal one line is written again in place; elsewhere (a log) each new status text
   // gets a line of its own.
-  static const bool terminal = isatty(STDERR_FILENO) != 0;
+  static const bool terminal = platform::IsTerminal(platform::ConsoleStream::Error);
   if (!terminal) {
     if (view.visible && !view.status.empty() && view.status != lastStatus_)
       std::cerr << view.caption << ": " << view.status << std::endl;

@@ -1,6 +1,7 @@
 #include "updater/update_list.h"
 
 #include "foundation/number_text.h"
+#include "platform/local_time.h"
 
 #include <cctype>
 #include <charconv>
@@ -66,8 +67,9 @@ bool SameLocalDay(const std::string& storedSeconds, long long now) {
   const long long stored = ReadInteger(storedSeconds);
   const std::time_t storedTime = static_cast<std::time_t>(stored);
   const std::time_t nowTime = static_cast<std::time_t>(now);
-  std::tm storedDay{}, today{};
-  if (!localtime_r(&storedTime, &storedDay) || !localtime_r(&nowTime, &today)) return false;
+  const std::tm storedDay = platform::LocalTimeOf(storedTime);
+  const std::tm today = platform::LocalTimeOf(nowTime);
+  if (storedDay.tm_mday == 0 || today.tm_mday == 0) return false;  // no local time for them
   return storedDay.tm_year == today.tm_year && storedDay.tm_mon == today.tm_mon &&
          storedDay.tm_mday == today.tm_mday;
 }

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "foundation/folder_path.h"
-#include "platform/file_facts.h"
+#include "platform/file_time.h"
 #include "platform/handles.h"
 
 namespace updater {

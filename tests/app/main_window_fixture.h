@@ -86,7 +86,7 @@ class MainWindowTest : public ::testing::Test {
                                 &status);
     ASSERT_EQ(status, 0);
     image_.Files().SetCurrentDirectoryA(kProgramFolder);
-    ASSERT_TRUE(resources_.Load(image_.Files()));
+    ASSERT_TRUE(resources_.Load(image_.Machine()));
     branding_.Load(image_.Files(), kProgramFolder);
   }
   void TearDown() override { Stop(); }

@@ -21,7 +21,7 @@ class QuarantinePageTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(testing_support::InstallProgram(image_));
     image_.Files().SetCurrentDirectoryA(kProgramFolder);
-    ASSERT_TRUE(resources_.Load(image_.Files()));
+    ASSERT_TRUE(resources_.Load(image_.Machine()));
     entry_.name = "Spy";
   }
   // An archive of the store holding one file.

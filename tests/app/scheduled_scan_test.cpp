@@ -95,7 +95,7 @@ TEST_F(ScheduleScanTest, ATaskDeletedOutsideTheProgramIsMadeAgainWhole) {
 
 TEST_F(ScheduleScanTest, FailuresAreWrittenWithTheirResultsToTheirStreamsOnly) {
   // The scheduler's class is not there.
-  Registry& registry = image_.Machine().registry();
+  ImageRegistry& registry = image_.Machine().registry();
   ASSERT_EQ(registry.SHDeleteKeyA(
                 HKEY_LOCAL_MACHINE,
                 ("SOFTWARE\\Classes\\CLSID\\" + GuidText(CLSID_CTaskScheduler)).c_str()),

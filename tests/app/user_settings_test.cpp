@@ -13,7 +13,7 @@ using testing_support::TempImage;
 
 class UserSettingsTest : public ::testing::Test {
  protected:
-  Registry& registry() { return image_.Machine().registry(); }
+  ImageRegistry& registry() { return image_.Machine().registry(); }
 
   // The raw value under HKLM\path, with its type; "<none>" when missing.
   std::string Raw(const char* path, const char* name, DWORD* type = nullptr) {

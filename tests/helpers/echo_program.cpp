@@ -4,10 +4,10 @@
 #include <string>
 
 #include "foundation/whole_file.h"
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 
 int main(int argc, char** argv) {
-  auto machine = platform::Machine::OfThisProcess();
+  auto machine = platform::ImageMachine::OfThisProcess();
   if (!machine) return 2;
   std::string report = platform::GetCommandLineA() + "\n";
   for (int i = 1; i < argc; ++i) report += std::string("arg:") + argv[i] + "\n";

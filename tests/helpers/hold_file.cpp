@@ -13,9 +13,9 @@
 #include <thread>
 
 #include "platform/handles.h"
+#include "platform/image/image_machine.h"
+#include "platform/image/image_messages.h"
 #include "platform/last_error.h"
-#include "platform/machine.h"
-#include "platform/messages.h"
 
 int main(int argc, char** argv) {
   // Started again by the program under test, without arguments: leave a mark in the image.
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   }
   // Starts the programs (Windows paths) as children holding a mutex each, and waits.
   if (argc >= 4 && std::string(argv[2]) == "spawn") {
-    auto machine = platform::Machine::Open(argv[1]);
+    auto machine = platform::ImageMachine::Open(argv[1]);
     if (!machine) return 2;
     std::string pids = "spawned";
     for (int i = 3; i < argc; ++i) {
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[2]) == "mutex") {
     auto image = platform::MachineImage::At(argv[1]);
     if (!image) return 2;
-    platform::Messages messages(*image);
+    platform::ImageMessages messages(*image);
     platform::HANDLE mutex = messages.CreateMutexA(nullptr, platform::TRUE, argv[3]);
     if (!mutex) {
       std::printf("error %u\n", platform::GetLastError());
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     using namespace platform;
     auto image = MachineImage::At(argv[1]);
     if (!image) return 2;
-    Messages messages(*image);
+    ImageMessages messages(*image);
     HWND window =
         messages.CreateWindowA(argv[3], [&](HWND, UINT message, WPARAM w, LPARAM l) -> LRESULT {
           if (message == 1231) return static_cast<LRESULT>(w) + l + 1000;
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc != 5) return 2;
-  auto machine = platform::Machine::Open(argv[1]);
+  auto machine = platform::ImageMachine::Open(argv[1]);
   if (!machine) return 2;
   auto access = static_cast<platform::DWORD>(std::strtoul(argv[3], nullptr, 0));
   auto share = static_cast<platform::DWORD>(std::strtoul(argv[4], nullptr, 0));

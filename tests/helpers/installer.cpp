@@ -6,12 +6,12 @@
 #include <string>
 
 #include "foundation/whole_file.h"
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 #include "updater/install_list.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
-  auto machine = platform::Machine::Open(argv[1]);
+  auto machine = platform::ImageMachine::Open(argv[1]);
   if (!machine) return 2;
   platform::ScriptedPrompt prompt;
   const std::string list =

@@ -3,12 +3,12 @@
 //   vexmarl_test_quarantiner IMAGE ARCHIVE-BASE FILE...
 #include <cstdio>
 
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 #include "removal/quarantine_archive.h"
 
 int main(int argc, char** argv) {
   if (argc < 4) return 2;
-  auto machine = platform::Machine::Open(argv[1]);
+  auto machine = platform::ImageMachine::Open(argv[1]);
   if (!machine) return 2;
   std::puts("ready");
   std::fflush(stdout);

@@ -5,14 +5,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 
 int main(int argc, char** argv) {
   using namespace platform;
   if (argc != 5) return 2;
-  auto machine = Machine::Open(argv[1]);
+  auto machine = ImageMachine::Open(argv[1]);
   if (!machine) return 2;
-  Registry& registry = machine->registry();
+  ImageRegistry& registry = machine->registry();
   int count = std::atoi(argv[4]);
   for (int i = 0; i < count; ++i) {
     HKEY key;

@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "foundation/whole_file.h"
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) return 2;
-  auto machine = platform::Machine::Open(argv[1]);
+  auto machine = platform::ImageMachine::Open(argv[1]);
   if (!machine) return 2;
   const std::string contents[] = {std::string(40000, 'a') + "\r\n",
                                   std::string(30000, 'b') + "\r\n"};

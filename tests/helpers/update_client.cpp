@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "foundation/whole_file.h"
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 #include "updater/corvane.h"
 
 int main(int argc, char** argv) {
-  auto machine = platform::Machine::OfThisProcess();
+  auto machine = platform::ImageMachine::OfThisProcess();
   if (!machine) return 2;
   if (argc < 2)
     return foundation::WriteWholeFile(machine->files(), "C:\\restarted.txt", "yes") ? 0 : 1;

@@ -60,7 +60,7 @@ TEST_F(SessionLogTest, TheHeaderOfAFreshMachine) {
   settings_.SetText(app::setting::kHomepage, "");  // creates the settings key
   settings_.SetNumber(app::setting::kCustScanRegistry, 1);
   settings_.SetNumber(app::setting::kCustScanActive, 7);  // any non-zero value is ON
-  Registry& registry = image_.Machine().registry();
+  ImageRegistry& registry = image_.Machine().registry();
   HKEY run;
   ASSERT_EQ(registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE,
                                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0,

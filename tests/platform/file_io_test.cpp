@@ -4,7 +4,8 @@
 
 #include <filesystem>
 
-#include "platform/file_facts.h"
+#include "platform/file_time.h"
+#include "platform/image/file_facts.h"
 #include "platform/last_error.h"
 #include "support/temp_image.h"
 

@@ -107,11 +107,11 @@ TEST(FileTree, CopiesWithAndWithoutOverwriting) {
 
 TEST(FileTree, TemporaryFolderComesFromTheEnvironment) {
   TempImage image;
-  Files plain(image.Machine().Image(), CodePage());
+  ImageFiles plain(image.Machine().Image(), CodePage());
   char buffer[MAX_PATH];
   ASSERT_GT(plain.GetTempPathA(sizeof buffer, buffer), 0u);
   EXPECT_STREQ(buffer, "C:\\WINDOWS\\");
-  Files withTemp(image.Machine().Image(), CodePage(), [](const std::string& name) {
+  ImageFiles withTemp(image.Machine().Image(), CodePage(), [](const std::string& name) {
     return name == "TEMP" ? std::optional<std::string>("C:\\DOCUME~1\\User\\LOCALS~1\\Temp")
                           : std::nullopt;
   });

@@ -1,5 +1,5 @@
 // Windows, message queues and timers of the machine, within a process and across processes.
-#include "platform/messages.h"
+#include "platform/image/image_messages.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "platform/handles.h"
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 #include "support/helper_process.h"
 #include "support/temp_image.h"
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/handles.h"
+#include "platform/image/image_messages.h"
 #include "platform/last_error.h"
-#include "platform/messages.h"
 #include "support/helper_process.h"
 #include "support/temp_image.h"
 
@@ -15,7 +15,7 @@ using testing_support::TempImage;
 
 TEST(NamedMutex, ASecondCreatorSeesItUntilTheHoldersAreGone) {
   TempImage image;
-  Messages messages(image.Machine().Image());
+  ImageMessages messages(image.Machine().Image());
   {
     HelperProcess first({VEXMARL_TEST_HOLDER, image.Root(), "mutex", "Vexmarl 4.23"});
     ASSERT_EQ(first.Report(), "created");

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/folder_names.h"
+#include "platform/image/folder_names.h"
 #include "platform/last_error.h"
 #include "support/temp_image.h"
 
@@ -33,7 +33,7 @@ std::string LongPath(Files& files, const std::string& path) {
 TEST(PathResolution, TheCurrentFolderIsOneForEveryMachineOfTheProcess) {
   TempImage image;
   image.WriteHostFile("App/file.txt", "x");
-  auto second = Machine::Open(image.Root());
+  auto second = ImageMachine::Open(image.Root());
   ASSERT_TRUE(second);
   ASSERT_TRUE(image.Files().SetCurrentDirectoryA("C:\\App"));
   char current[MAX_PATH] = {};

@@ -4,7 +4,7 @@
 
 #include <cctype>
 
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 #include "platform/registry.h"
 #include "support/registry_reading.h"
 #include "support/temp_image.h"
@@ -17,8 +17,8 @@ using Names = std::vector<std::string>;
 
 class RegistryIndexTest : public ::testing::Test {
  protected:
-  Registry& reader() { return image_.Machine().registry(); }
-  Registry& writer() { return other_->registry(); }
+  ImageRegistry& reader() { return image_.Machine().registry(); }
+  ImageRegistry& writer() { return other_->registry(); }
 
   static HKEY Create(Registry& registry, HKEY root, const char* path) {
     HKEY key = nullptr;
@@ -65,7 +65,7 @@ class RegistryIndexTest : public ::testing::Test {
   }
 
   TempImage image_;
-  std::unique_ptr<Machine> other_ = Machine::Open(image_.Root());
+  std::unique_ptr<ImageMachine> other_ = ImageMachine::Open(image_.Root());
 };
 
 TEST_F(RegistryIndexTest, KeysAndValuesWrittenElsewhereShowInOpenKeysAndEnumerations) {
@@ -187,13 +187,13 @@ TEST_F(RegistryIndexTest, OwnWritesAndRollbacksReadAsStored) {
   SetText(reader(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Own", "v", "before");
   EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Own", "v"), "before");
   {
-    Registry::Transaction transaction(reader());
+    ImageRegistry::Transaction transaction(reader());
     SetText(reader(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Own", "v", "inside");
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Own", "v"), "inside");
   }
   EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Own", "v"), "before");
   {
-    Registry::Transaction transaction(reader());
+    ImageRegistry::Transaction transaction(reader());
     SetText(reader(), HKEY_LOCAL_MACHINE, "SOFTWARE\\Own\\Sub", "w", "made");
     ASSERT_TRUE(transaction.Commit());
   }

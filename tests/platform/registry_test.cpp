@@ -15,7 +15,7 @@ using testing_support::TempImage;
 
 class RegistryTest : public ::testing::Test {
  protected:
-  Registry& registry() { return image_.Machine().registry(); }
+  ImageRegistry& registry() { return image_.Machine().registry(); }
 
   HKEY Create(HKEY root, const char* path, REGSAM access = KEY_ALL_ACCESS) {
     HKEY key = nullptr;
@@ -229,13 +229,13 @@ TEST_F(RegistryTest, EveryPredefinedRootIsAccepted) {
 
 TEST_F(RegistryTest, TransactionsStoreAllOrNothing) {
   {
-    Registry::Transaction transaction(registry());
+    ImageRegistry::Transaction transaction(registry());
     ASSERT_TRUE(transaction.Started());
     registry().RegCloseKey(Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Abandoned"));
   }
   EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "SOFTWARE"), Names{});
   {
-    Registry::Transaction transaction(registry());
+    ImageRegistry::Transaction transaction(registry());
     registry().RegCloseKey(Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kept"));
     EXPECT_TRUE(transaction.Commit());
   }

@@ -1,4 +1,4 @@
-#include "platform/short_names.h"
+#include "platform/image/short_names.h"
 
 #include <gtest/gtest.h>
 

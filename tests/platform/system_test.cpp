@@ -30,7 +30,7 @@ TEST(System, VersionComesFromTheRegistryOrIsRefused) {
   OSVERSIONINFOA version;
   EXPECT_FALSE(system.GetVersionExA(&version));  // an image without a system identity
 
-  Registry& registry = image.Machine().registry();
+  ImageRegistry& registry = image.Machine().registry();
   SetText(registry, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "VersionNumber", "4.10.2222");
   SetText(registry, HKEY_LOCAL_MACHINE, kWindowsVersionKey, "SubVersionNumber", " A ");
   ASSERT_TRUE(system.GetVersionExA(&version));
@@ -53,7 +53,7 @@ TEST(System, VersionComesFromTheRegistryOrIsRefused) {
 
 TEST(System, ExpandsEnvironmentStringsFromMachineAndUser) {
   TempImage image;
-  Registry& registry = image.Machine().registry();
+  ImageRegistry& registry = image.Machine().registry();
   System& system = image.Machine().system();
   SetText(registry, HKEY_LOCAL_MACHINE, kNtVersionKey, "SystemRoot", "C:\\WINNT");
   SetText(registry, HKEY_LOCAL_MACHINE, kSystemEnvironmentKey, "Path", "%SystemRoot%\\system32",
@@ -109,7 +109,7 @@ TEST(System, MessageTextsAndCodePage) {
   SetText(image.Machine().registry(), HKEY_LOCAL_MACHINE, kCodePageKey, "ACP", "932");
   EXPECT_EQ(system.GetACP(), 932u);
   // A machine opened afterwards compares names in that code page.
-  auto machine = Machine::Open(image.Root());
+  auto machine = ImageMachine::Open(image.Root());
   ASSERT_TRUE(machine);
   EXPECT_EQ(machine->Code().Number(), 932u);
 }

@@ -273,7 +273,7 @@ TEST_F(QuarantineTest, RegistryBackupComesBackThroughTheRegistryEditor) {
   ASSERT_EQ(image_.Machine().registry().SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Spy"),
             ERROR_SUCCESS);
   ASSERT_TRUE(RestoreArchive(image_.Machine(), path));
-  Registry& registry = image_.Machine().registry();
+  ImageRegistry& registry = image_.Machine().registry();
   HKEY key;
   ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Spy", 0, KEY_READ, &key),
             ERROR_SUCCESS);

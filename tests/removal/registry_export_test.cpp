@@ -176,7 +176,7 @@ TEST_F(RegistryExportTest, EveryTypeComesBackThroughTheRegistryEditor) {
     ASSERT_EQ(image_.Machine().registry().SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Round"),
               ERROR_SUCCESS);
     Import(text_);
-    Registry& registry = image_.Machine().registry();
+    ImageRegistry& registry = image_.Machine().registry();
     HKEY key;
     ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Round\\Sub", 0, KEY_READ, &key),
               ERROR_SUCCESS);

@@ -32,7 +32,7 @@ constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 
 TEST(StartupInventory, ListsValuesWithTheirProgramFiles) {
   TempImage image("xp");
-  Registry& registry = image.Machine().registry();
+  ImageRegistry& registry = image.Machine().registry();
   image.WriteHostFile("Program Files/Tray Tool/tray.exe", "tray program");
   image.WriteHostFile("WINDOWS/system32/helper.exe", "helper program");
   const std::string trayMd5 = foundation::Md5OfText("tray program");
@@ -75,7 +75,7 @@ TEST(StartupInventory, ListsValuesWithTheirProgramFiles) {
 
 TEST(StartupInventory, FiltersAndTheInventoryOfAllLocations) {
   TempImage image("xp");
-  Registry& registry = image.Machine().registry();
+  ImageRegistry& registry = image.Machine().registry();
   const char* winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
   SetValue(registry, HKEY_LOCAL_MACHINE, winlogon, "USERINIT", REG_SZ,
            Text("C:\\x\\userinit.exe,"));
@@ -105,13 +105,12 @@ TEST(StartupInventory, StartupFoldersResolveShortcuts) {
   image.WriteHostFile(startup + "broken.lnk", "not a shortcut");
   image.WriteHostFile(startup + "notes.txt", "notes");
   image.WriteHostFile(startup + ".hidden", "x");
-  Files& files = image.Files();
   EXPECT_EQ(
-      ResolveShortcut(files,
+      ResolveShortcut(image.Machine(),
                       "C:\\Documents and Settings\\User\\Start Menu\\Programs\\Startup\\Clock.lnk"),
       "C:\\Program Files\\Clock\\clock.exe");
   EXPECT_EQ(
-      ResolveShortcut(files,
+      ResolveShortcut(image.Machine(),
                       "C:\\Documents and Settings\\User\\Start Menu\\Programs\\Startup\\notes.txt"),
       "");
 

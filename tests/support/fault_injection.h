@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "platform/host_calls.h"
+#include "platform/image/host_calls.h"
 
 namespace testing_support {
 

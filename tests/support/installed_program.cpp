@@ -35,7 +35,7 @@ bool InstallProgram(TempImage& image, const std::string& folder) {
   if (status != 0) return false;
   // A test machine has no network: the program checks for updates only when a test asks.
   platform::HKEY key = nullptr;
-  platform::Registry& registry = image.Machine().registry();
+  platform::ImageRegistry& registry = image.Machine().registry();
   if (registry.RegOpenKeyExA(platform::HKEY_LOCAL_MACHINE, "SOFTWARE\\Vexmarl", 0,
                              platform::KEY_ALL_ACCESS, &key) != platform::ERROR_SUCCESS)
     return false;

@@ -22,7 +22,7 @@ TempImage::TempImage() {
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
   root_ = pattern;
   fs::create_directories(fs::path(root_) / "drives" / "C");
-  machine_ = platform::Machine::Open(root_);
+  machine_ = platform::ImageMachine::Open(root_);
   if (!machine_) throw std::runtime_error("not an image: " + root_);
 }
 
@@ -36,7 +36,7 @@ TempImage::TempImage(const std::string& os) {
   options.programsFolder = fs::path(VEXMACHINE_PROGRAM).parent_path().string();
   std::string error = vexmachine::CreateImage(root_, options);
   if (!error.empty()) throw std::runtime_error(error);
-  machine_ = platform::Machine::Open(root_);
+  machine_ = platform::ImageMachine::Open(root_);
   if (!machine_) throw std::runtime_error("not an image: " + root_);
 }
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 
 namespace testing_support {
 
@@ -18,8 +18,8 @@ class TempImage {
   TempImage& operator=(const TempImage&) = delete;
 
   const std::string& Root() const { return root_; }
-  platform::Machine& Machine() { return *machine_; }
-  platform::Files& Files() { return machine_->files(); }
+  platform::ImageMachine& Machine() { return *machine_; }
+  platform::ImageFiles& Files() { return machine_->files(); }
 
   // Host path of a Windows path on drive C given as "a/b" below C:\.
   std::string HostPath(const std::string& relative) const;
@@ -32,7 +32,7 @@ class TempImage {
 
  private:
   std::string root_;
-  std::unique_ptr<platform::Machine> machine_;
+  std::unique_ptr<platform::ImageMachine> machine_;
 };
 
 // SQLite's integrity check of the image's registry: "ok" when it is whole.

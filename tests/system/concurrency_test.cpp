@@ -80,7 +80,7 @@ TEST(ConcurrencyTest, AScanAnImportAndSettingsWritesOnOneImageLoseNothing) {
   EXPECT_EQ(WaitFor(writer, std::chrono::seconds(60)), 0);
   EXPECT_GE(WaitFor(scan, std::chrono::seconds(60)), 0);  // 0 or 1: it ended
 
-  platform::Registry& registry = image.Machine().registry();
+  platform::ImageRegistry& registry = image.Machine().registry();
   for (int key : {0, 999, 1999})
     EXPECT_EQ(Value(registry, ("SOFTWARE\\Imported\\Key" + std::to_string(key)).c_str(), "Value"),
               std::to_string(key));

@@ -7,8 +7,8 @@
 #include <set>
 
 #include "foundation/whole_file.h"
+#include "platform/image/image_registry.h"
 #include "platform/prompt.h"
-#include "platform/registry.h"
 #include "regedit/registry_io.h"
 #include "scan/hosts_file.h"
 #include "support/fault_injection.h"
@@ -120,7 +120,7 @@ TEST(FaultInjectionTest, ARegistryImportIsAppliedWholeOrNotAtAll) {
   }
   // What a fresh connection (another process) sees: 0 the old state, 1 the new, -1 a mix.
   auto state = [&] {
-    auto registry = Registry::Open(database, 1252);
+    auto registry = ImageRegistry::Open(database, 1252);
     if (!registry) return -2;
     HKEY key = nullptr;
     const bool old = registry->RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Old", 0, KEY_READ,
@@ -144,7 +144,7 @@ TEST(FaultInjectionTest, ARegistryImportIsAppliedWholeOrNotAtAll) {
   const int faults = WithEachCallFailing(
       ENOSPC,
       [&] {
-        auto registry = Registry::Open(database, 1252);
+        auto registry = ImageRegistry::Open(database, 1252);
         ASSERT_TRUE(registry);
         registry->SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Imported");
         HKEY key = nullptr;
@@ -155,7 +155,7 @@ TEST(FaultInjectionTest, ARegistryImportIsAppliedWholeOrNotAtAll) {
       },
       [&] {
         // As the registry editor runs: its own connection for the import.
-        auto registry = Registry::Open(database, 1252);
+        auto registry = ImageRegistry::Open(database, 1252);
         imported = registry && regedit::ImportRegistryText(*registry, text, error);
       },
       [&](int failing, bool hit) {

@@ -39,7 +39,7 @@ TEST(RegistryProcesses, ConcurrentWritersLoseNothing) {
     waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
-  Registry& registry = image.Machine().registry();
+  ImageRegistry& registry = image.Machine().registry();
   HKEY key;
   ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Race", 0, KEY_READ, &key),
             ERROR_SUCCESS);
@@ -61,7 +61,7 @@ TEST(RegistryProcesses, ConcurrentWritersLoseNothing) {
 // are there.
 TEST(RegistryProcesses, AKeyHeldOpenSeesAnotherProcesssWritesWhileItEnumerates) {
   TempImage image;
-  Registry& registry = image.Machine().registry();
+  ImageRegistry& registry = image.Machine().registry();
   HKEY key;
   ASSERT_EQ(registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Race", 0, nullptr, 0,
                                      KEY_ALL_ACCESS, nullptr, &key, nullptr),

@@ -172,7 +172,7 @@ TEST(RegistryText, KeysAndDeletions) {
 
 TEST(RegistryText, ImportIsAllOrNothing) {
   TempImage image;
-  Registry& registry = image.Machine().registry();
+  ImageRegistry& registry = image.Machine().registry();
   std::string error;
   ASSERT_TRUE(ImportRegistryText(
       registry, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Keep]\n\"a\"=\"1\"\n", error))
@@ -201,7 +201,7 @@ TEST(RegistryText, ImportIsAllOrNothing) {
 
 TEST(RegistryText, EveryValueTypeRoundTripsThroughExportAndImport) {
   TempImage source, target;
-  Registry& from = source.Machine().registry();
+  ImageRegistry& from = source.Machine().registry();
   HKEY key;
   ASSERT_EQ(from.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\All\\Sub", 0, nullptr, 0,
                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),

@@ -245,7 +245,7 @@ TEST_F(QtWindowTest, ScanRemoveAndRestoreThroughTheWindow) {
 TEST_F(QtWindowTest, RowsArriveWhileTheScanRunsAndStopEndsIt) {
   // A scan with a row found at its start and one at its end, held up once the first shows.
   testing_support::InstallSlowDefinitions(image_, testing_support::kInstalledFolder, 120000);
-  platform::Registry& registry = image_.Machine().registry();
+  platform::ImageRegistry& registry = image_.Machine().registry();
   for (const char* key : {"Software\\Slow\\Key0", "Software\\Slow\\Key119999"}) {
     platform::HKEY created = nullptr;
     registry.RegCreateKeyExA(platform::HKEY_LOCAL_MACHINE, key, 0, nullptr, 0,
@@ -262,7 +262,7 @@ TEST_F(QtWindowTest, RowsArriveWhileTheScanRunsAndStopEndsIt) {
     ASSERT_TRUE(WaitUntil([&] { return list->topLevelItemCount() > 0; }));
     EXPECT_TRUE(window.ScanRunning()) << "the scan should still run when its first row shows";
     // The scan waits for the registry while this thread holds it, so it runs until stopped.
-    auto held = std::make_unique<platform::Registry::Snapshot>(window.Machine().registry());
+    auto held = std::make_unique<platform::ImageRegistry::Snapshot>(image_.Machine().registry());
     EXPECT_NE(Get<QLabel>("phase")->text(), "");
 
     // Messages from another process reach the window while it scans: another scan changes

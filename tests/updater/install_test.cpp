@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "foundation/whole_file.h"
-#include "platform/file_facts.h"
+#include "platform/file_time.h"
 #include "support/temp_image.h"
 #include "updater/install_list.h"
 #include "updater/zip_extract.h"
@@ -107,8 +107,7 @@ TEST_F(InstallTest, AnArchiveIsUnpackedWithItsFoldersAndEntryTimes) {
   local.tm_mon = 10;
   local.tm_year = 106;
   local.tm_isdst = -1;
-  const timespec written = UnixFromFileTime(facts.ftLastWriteTime);
-  EXPECT_EQ(written.tv_sec, std::mktime(&local));
+  EXPECT_EQ(UnixFromFileTime(facts.ftLastWriteTime).seconds, std::mktime(&local));
   EXPECT_FALSE(Read(archive));
 }
 

@@ -83,7 +83,7 @@ class UpdateQueryTest : public ::testing::Test {
   }
   void SetProxy(const std::string& server) {
     HKEY key = nullptr;
-    Registry& registry = image_.Machine().registry();
+    ImageRegistry& registry = image_.Machine().registry();
     ASSERT_EQ(registry.RegCreateKeyExA(HKEY_CURRENT_USER, kInternetSettingsKey, 0, nullptr, 0,
                                        KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop.h"
-#include "platform/file_facts.h"
-#include "platform/machine.h"
+#include "platform/image/desktop.h"
+#include "platform/image/file_facts.h"
+#include "platform/image/image_machine.h"
 #include "platform/shell.h"
 
 namespace {
@@ -22,7 +22,7 @@ int Fail(const std::string& message) {
 }
 
 std::string WrittenText(const FILETIME& written) {
-  const std::time_t seconds = UnixFromFileTime(written).tv_sec;
+  const std::time_t seconds = UnixFromFileTime(written).seconds;
   std::tm local{};
   localtime_r(&seconds, &local);
   char text[32];
@@ -34,7 +34,7 @@ std::string WrittenText(const FILETIME& written) {
 
 int main() {
   std::string error;
-  auto machine = Machine::OfThisProcess(&error);
+  auto machine = ImageMachine::OfThisProcess(&error);
   if (!machine) return Fail(error);
   std::vector<std::string> words = SplitCommandLine(GetCommandLineA());
   // "/e," and "/n," ask for the folder view: every folder is shown the same way here.

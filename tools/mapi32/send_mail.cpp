@@ -11,9 +11,9 @@
 #include <memory>
 
 #include "mail_message.h"
-#include "platform/desktop.h"
 #include "platform/handles.h"
-#include "platform/machine.h"
+#include "platform/image/desktop.h"
+#include "platform/image/image_machine.h"
 #include "platform/mail.h"
 
 // After the machine layer: glib defines TRUE and FALSE as macros.
@@ -199,7 +199,7 @@ ULONG SendMail(Machine& machine, const MapiMessage& message) {
 
 extern "C" ULONG MAPISendMail(LHANDLE, std::uintptr_t, MapiMessage* message, FLAGS, ULONG) {
   if (!message) return MAPI_E_FAILURE;
-  auto machine = Machine::OfThisProcess();
+  auto machine = ImageMachine::OfThisProcess();
   if (!machine) return MAPI_E_FAILURE;
   try {
     return SendMail(*machine, *message);

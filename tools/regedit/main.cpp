@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "foundation/whole_file.h"
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 #include "registry_io.h"
 
 namespace {
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return Usage();
   std::string error;
-  auto machine = Machine::OfThisProcess(&error);
+  auto machine = ImageMachine::OfThisProcess(&error);
   if (!machine) {
     std::fprintf(stderr, "regedit: %s\n", error.c_str());
     return 1;

@@ -63,10 +63,10 @@ void ExportTree(Registry& registry, HKEY key, const std::string& path, bool unic
 
 }  // namespace
 
-bool ImportRegistryText(Registry& registry, const std::string& text, std::string& error) {
+bool ImportRegistryText(ImageRegistry& registry, const std::string& text, std::string& error) {
   std::vector<RegistryChange> changes;
   if (!ParseRegistryText(text, changes, error, registry.Code())) return false;
-  Registry::Transaction transaction(registry);
+  ImageRegistry::Transaction transaction(registry);
   if (!transaction.Started()) {
     error = "the registry is busy";
     return false;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 #include "platform/shell.h"
 
 namespace {
@@ -23,7 +23,7 @@ int Fail(const std::string& message) {
 
 int main() {
   std::string error;
-  auto machine = platform::Machine::OfThisProcess(&error);
+  auto machine = platform::ImageMachine::OfThisProcess(&error);
   if (!machine) return Fail(error);
   // The command line proper: what follows the program, "PATH,ENTRY" then the arguments.
   const std::string commandLine = platform::GetCommandLineA();

@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string error;
-  auto machine = platform::Machine::Open(argv[1], &error);
+  auto machine = platform::ImageMachine::Open(argv[1], &error);
   if (!machine) {
     std::fprintf(stderr, "vexmarl-screenshots: %s\n", error.c_str());
     return 2;

@@ -6,7 +6,7 @@
 #include "foundation/folder_path.h"
 #include "foundation/whole_file.h"
 #include "os_profiles.h"
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 #include "platform/scheduler.h"
 
 namespace vexmachine {
@@ -191,9 +191,9 @@ std::string CreateImage(const std::string& root, const ImageOptions& options) {
   const FolderSet folders = FoldersFor(*os, options.user);
   {
     std::string problem;
-    auto registry = Registry::Open(root + "/registry.db", options.codePage, &problem);
+    auto registry = ImageRegistry::Open(root + "/registry.db", options.codePage, &problem);
     if (!registry) return "cannot create the registry: " + problem;
-    Registry::Transaction transaction(*registry);
+    ImageRegistry::Transaction transaction(*registry);
     RegistryWriter write(*registry);
     WriteIdentity(write, *os, folders, options);
     if (!write.Failed().empty()) return "cannot write the registry at " + write.Failed();
@@ -201,7 +201,7 @@ std::string CreateImage(const std::string& root, const ImageOptions& options) {
   }
 
   std::string problem;
-  auto machine = Machine::Open(root, &problem);
+  auto machine = ImageMachine::Open(root, &problem);
   if (!machine) return problem;
   Files& files = machine->files();
   for (const std::string& folder : folders.folders) {

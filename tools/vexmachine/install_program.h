@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 
 namespace vexmachine {
 

@@ -15,8 +15,8 @@
 #include "foundation/os_identity.h"
 #include "install_program.h"
 #include "list_folder.h"
+#include "platform/image/image_machine.h"
 #include "platform/last_error.h"
-#include "platform/machine.h"
 #include "tasks.h"
 
 namespace {
@@ -39,9 +39,9 @@ int Usage() {
   return 2;
 }
 
-std::unique_ptr<platform::Machine> OpenImage(const std::string& root) {
+std::unique_ptr<platform::ImageMachine> OpenImage(const std::string& root) {
   std::string error;
-  auto machine = platform::Machine::Open(root, &error);
+  auto machine = platform::ImageMachine::Open(root, &error);
   if (!machine) std::fprintf(stderr, "vexmachine: %s\n", error.c_str());
   return machine;
 }

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/image/image_machine.h"
 #include "platform/last_error.h"
-#include "platform/machine.h"
 #include "platform/scheduler.h"
 
 namespace vexmachine {
@@ -84,7 +84,7 @@ int Tasks(const std::vector<std::string>& args) {
     return 2;
   }
   std::string error;
-  auto machine = Machine::Open(args[0], &error);
+  auto machine = ImageMachine::Open(args[0], &error);
   if (!machine) {
     std::fprintf(stderr, "vexmachine: %s\n", error.c_str());
     return 1;

@@ -20,6 +20,7 @@
 
 #include "definitions/database_loader.h"
 #include "foundation/markup_document.h"
+#include "platform/image/image_machine.h"
 #include "vxdb/publish.h"
 
 namespace {
@@ -114,7 +115,7 @@ class LoadMachine {
       std::filesystem::create_directories(temporary_ + "/drives/C");
       root = temporary_;
     }
-    machine_ = platform::Machine::Open(root, &error_);
+    machine_ = platform::ImageMachine::Open(root, &error_);
   }
   ~LoadMachine() {
     machine_.reset();
@@ -125,7 +126,7 @@ class LoadMachine {
 
  private:
   std::string temporary_, error_;
-  std::unique_ptr<platform::Machine> machine_;
+  std::unique_ptr<platform::ImageMachine> machine_;
 };
 
 struct LoadOptions {

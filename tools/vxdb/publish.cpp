@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <vector>
 
 #include "foundation/md5_text.h"
 

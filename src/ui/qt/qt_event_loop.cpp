@@ -6,7 +6,7 @@
 
 namespace ui::qt {
 
-int RunJoinedLoop(platform::Messages& messages,
+int RunJoinedLoop(platform::ImageMessages& messages,
                   const std::function<void(const platform::MSG&)>& preTranslate) {
   QEventLoop loop;
   QSocketNotifier wake(messages.QueueWakeDescriptor(), QSocketNotifier::Read);

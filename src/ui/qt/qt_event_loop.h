@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "platform/messages.h"
+#include "platform/image/image_messages.h"
 
 namespace ui::qt {
 
@@ -12,7 +12,7 @@ namespace ui::qt {
 // so a message from another thread or process, or a timer, is handled as soon as it is due,
 // without polling. Each platform message is seen by preTranslate before it is dispatched.
 // Returns the quit message's exit code.
-int RunJoinedLoop(platform::Messages& messages,
+int RunJoinedLoop(platform::ImageMessages& messages,
                   const std::function<void(const platform::MSG&)>& preTranslate);
 
 }  // namespace ui::qt

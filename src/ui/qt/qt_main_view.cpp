@@ -30,7 +30,7 @@ void PresentUpdateProgress(const CvProgressView* view, void* context) {
 
 // The downloads of updates show their progress in a dialog of the view's, which lives as long
 // as the view: a download's thread may still report after the window has closed.
-QtMainView::QtMainView(platform::Machine& machine)
+QtMainView::QtMainView(platform::ImageMachine& machine)
     : machine_(machine),
       prompt_(machine),
       updateProgress_(std::make_unique<UpdateProgress>(nullptr)) {
@@ -62,10 +62,11 @@ void QtMainView::Attach(app::MainWindow* window) {
   if (opened_) opened_(*frame_);
 }
 
-void QtMainView::RunMessageLoop(platform::Messages& messages,
+void QtMainView::RunMessageLoop(platform::Messages&,
                                 const std::function<void(const platform::MSG&)>& preTranslate) {
+  // The machine's own queue (the one handed in) joined with Qt's.
   preTranslate_ = preTranslate;
-  RunJoinedLoop(messages, preTranslate);
+  RunJoinedLoop(machine_.messages(), preTranslate);
   preTranslate_ = nullptr;
 }
 

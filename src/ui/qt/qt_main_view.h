@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/main_view.h"
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 #include "ui/qt/qt_prompt.h"
 
 namespace ui::qt {
@@ -18,7 +18,7 @@ class UpdateProgress;
 
 class QtMainView : public app::MainView {
  public:
-  explicit QtMainView(platform::Machine& machine);
+  explicit QtMainView(platform::ImageMachine& machine);
   ~QtMainView() override;
 
   void ShowPage(const app::PageShown& page) override;
@@ -41,7 +41,7 @@ class QtMainView : public app::MainView {
   void OnOpened(std::function<void(WindowFrame&)> opened) { opened_ = std::move(opened); }
 
  private:
-  platform::Machine& machine_;
+  platform::ImageMachine& machine_;
   QObject alive_;  // work handed over from other threads ends with the view
   QtPrompt prompt_;
   std::unique_ptr<WindowFrame> frame_;

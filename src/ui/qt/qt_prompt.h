@@ -7,14 +7,14 @@
 #include <QWidget>
 
 #include "app/resources.h"
-#include "platform/machine.h"
+#include "platform/image/image_machine.h"
 #include "platform/prompt.h"
 
 namespace ui::qt {
 
 class QtPrompt : public platform::Prompt {
  public:
-  explicit QtPrompt(platform::Machine& machine) : machine_(machine) {}
+  explicit QtPrompt(platform::ImageMachine& machine) : machine_(machine) {}
 
   // The window the dialogs belong to (none: they stand alone).
   void SetParent(QWidget* parent) { parent_ = parent; }
@@ -44,7 +44,7 @@ class QtPrompt : public platform::Prompt {
 
   QString Text(unsigned id, const char* fallback) const;
 
-  platform::Machine& machine_;
+  platform::ImageMachine& machine_;
   QPointer<QWidget> parent_;
   const app::Resources* texts_ = nullptr;
 };

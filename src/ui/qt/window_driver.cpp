@@ -14,7 +14,7 @@
 
 namespace ui::qt::driving {
 
-ProgramRun::ProgramRun(platform::Machine& machine, std::string programFolder)
+ProgramRun::ProgramRun(platform::ImageMachine& machine, std::string programFolder)
     : machine_(machine), programFolder_(std::move(programFolder)), view_(machine) {}
 
 int ProgramRun::Run(const std::string& commandLine,

@@ -19,7 +19,7 @@ namespace ui::qt::driving {
 // backslash), run on this thread.
 class ProgramRun {
  public:
-  ProgramRun(platform::Machine& machine, std::string programFolder);
+  ProgramRun(platform::ImageMachine& machine, std::string programFolder);
 
   // Starts the program with the command line and runs it until it ends; script runs inside
   // its event loop once the window has opened (the window has its notice page by then).
@@ -29,7 +29,7 @@ class ProgramRun {
   QtMainView& View() { return view_; }
 
  private:
-  platform::Machine& machine_;
+  platform::ImageMachine& machine_;
   std::string programFolder_;
   QtMainView view_;
 };
