@@ -1,4 +1,5 @@
 #include "platform/task_trigger.h"
+#include "platform/local_time.h"
 
 #include <algorithm>
 #include <chrono>
@@ -353,8 +354,7 @@ std::optional<TASK_TRIGGER> ParseTrigger(const std::string& text, const SYSTEMTI
 
 SYSTEMTIME LocalTimeNow() {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = LocalTimeOf(now);
   SYSTEMTIME time;
   time.wYear = static_cast<WORD>(local.tm_year + 1900);
   time.wMonth = static_cast<WORD>(local.tm_mon + 1);

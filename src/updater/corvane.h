@@ -11,7 +11,18 @@
 extern "C" {
 #endif
 
+#if defined(_WIN32)
+#ifdef CORVANE_BUILDING
+#define CV_EXPORT __declspec(dllexport)
+#else
+#define CV_EXPORT __declspec(dllimport)
+#endif
+/* The system's DLL runner calls its entry points as callbacks of the system's convention. */
+#define CV_CALLBACK __stdcall
+#else
 #define CV_EXPORT __attribute__((visibility("default")))
+#define CV_CALLBACK
+#endif
 
 typedef void* CvWindow; /* a window handle of the machine layer */
 typedef void* CvHandle; /* a handle of the machine layer */
@@ -77,7 +88,8 @@ CV_EXPORT int32_t CvDailyCheck(UpdateStatus* status);
 CV_EXPORT int32_t CvDailyCheckAsync(UpdateStatus* status);
 CV_EXPORT int32_t CvAbort(UpdateStatus* status);
 CV_EXPORT int32_t CvRunCorvane(UpdateStatus* status);
-CV_EXPORT void InstallUpdates(CvWindow window, void* instance, char* commandLine, int show);
+CV_EXPORT void CV_CALLBACK InstallUpdates(CvWindow window, void* instance, char* commandLine,
+                                          int show);
 
 /* What the download's progress window shows, handed to a presenter the program sets (the
    program's own window); without one the library writes a progress line on standard error.

@@ -102,7 +102,7 @@ int32_t CvRunCorvane(UpdateStatus*) {
   updater::EndProcessNow();
 }
 
-void InstallUpdates(CvWindow, void*, char*, int) {
+void CV_CALLBACK InstallUpdates(CvWindow, void*, char*, int) {
   updater::InstallUpdates(UpdateLibrary::Instance());
 }
 
