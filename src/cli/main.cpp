@@ -1,4 +1,4 @@
-// vexmarl-cli.exe: the console front end of the program, run inside a machine image.
+// vexmarl-cli.exe: the console front end of the program, on the machine it runs on.
 //   vexmarl-cli scan [--remove [--yes]]    scans as the start page's scan command does, then
 //                                          removes what it listed as the results page does
 //   vexmarl-cli quarantine list            the quarantine page's rows

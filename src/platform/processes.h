@@ -104,6 +104,11 @@ class Processes {
   // size - 1 characters; its length, or 0 with the last error set when it has none.
   virtual DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) = 0;
 
+  // Whether the process status library binds on this machine with every call above, and
+  // tool help with every call below: the program takes the first of them that binds.
+  virtual bool ProcessStatusBinds() = 0;
+  virtual bool ToolHelpBinds() = 0;
+
   // Tool help.
   virtual HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) = 0;
   virtual BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) = 0;

@@ -36,13 +36,10 @@ ProcessEnumerator::ProcessEnumerator(platform::Machine& machine,
   ntBeforeVersion5_ = nt_ && version.dwMajorVersion < 5;
   EnablePrivilege(platform::SE_DEBUG_NAME);
   EnablePrivilege(platform::SE_SHUTDOWN_NAME);
-  const std::string system = machine_.system().SystemDirectory() + "\\";
-  auto present = [&](const char* library) {
-    return machine_.files().PathFileExistsA((system + library).c_str()) != 0;
-  };
-  if (preferProcessStatus && present(kProcessStatusLibrary))
+  platform::Processes& processes = machine_.processes();
+  if (preferProcessStatus && processes.ProcessStatusBinds())
     interface_ = ProcessInterface::ProcessStatus;
-  else if (present(kToolHelpLibrary))
+  else if (processes.ToolHelpBinds())
     interface_ = ProcessInterface::ToolHelp;
 }
 

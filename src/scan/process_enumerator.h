@@ -26,9 +26,7 @@ struct ModuleRecord {
   std::string path;
 };
 
-// The system libraries that hold the two interfaces, looked for in the system folder.
-inline constexpr const char* kProcessStatusLibrary = "psapi.dll";
-inline constexpr const char* kToolHelpLibrary = "kernel32.dll";
+// The system library of NT 4's native process list, looked for in the system folder.
 inline constexpr const char* kNativeLibrary = "ntdll.dll";
 
 // Enables or disables a privilege in this process's token; false when refused.

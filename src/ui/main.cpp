@@ -1,5 +1,5 @@
-// Vexmarl.exe: the program, run inside a machine image. The composition root: it picks the
-// view (the Qt window or the console) and hands it to the application.
+// Vexmarl.exe of Linux: the program, run inside a machine image. The composition root: it
+// picks the view (the Qt window or the console) and hands it to the application.
 
 #include <QApplication>
 #include <cstdio>

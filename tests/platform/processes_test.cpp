@@ -66,7 +66,7 @@ char State(DWORD pid) {
 
 TEST(Processes, ProgramsOfTheSameNameAreBothFound) {
   TempImage image;
-  ImageProcesses processes(image.Files());
+  ImageProcesses processes(image.Files(), image.Machine().system());
   Started first(image, "Program Files/A/spyhelper.exe");
   Started second(image, "WINDOWS/spyhelper.exe");
 
@@ -117,7 +117,7 @@ TEST(Processes, ProgramsOfTheSameNameAreBothFound) {
 
 TEST(Processes, TheHostsOwnProcessesCannotBeOpened) {
   TempImage image;
-  ImageProcesses processes(image.Files());
+  ImageProcesses processes(image.Files(), image.Machine().system());
   EXPECT_EQ(processes.OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(getpid())), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(processes.OpenProcess(PROCESS_ALL_ACCESS, FALSE, 1), nullptr);
@@ -127,7 +127,7 @@ TEST(Processes, TheHostsOwnProcessesCannotBeOpened) {
 
 TEST(Processes, SuspendResumeTerminateAndWait) {
   TempImage image;
-  ImageProcesses processes(image.Files());
+  ImageProcesses processes(image.Files(), image.Machine().system());
   Started program(image, "WINDOWS/worker.exe");
   HANDLE process = processes.OpenProcess(PROCESS_ALL_ACCESS, FALSE, program.Id());
   ASSERT_NE(process, nullptr);
@@ -152,7 +152,7 @@ TEST(Processes, SuspendResumeTerminateAndWait) {
 
 TEST(Processes, PrivilegesOfTheProcessToken) {
   TempImage image;
-  ImageProcesses processes(image.Files());
+  ImageProcesses processes(image.Files(), image.Machine().system());
   HANDLE token = nullptr;
   ASSERT_TRUE(processes.OpenProcessToken(Processes::GetCurrentProcess(),
                                          TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token));

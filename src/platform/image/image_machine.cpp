@@ -12,7 +12,7 @@ ImageMachine::ImageMachine(MachineImage image, std::unique_ptr<ImageRegistry> re
       files_(std::make_unique<ImageFiles>(
           image_, codePage_,
           [this](const std::string& name) { return system_->EnvironmentVariable(name); })),
-      processes_(std::make_unique<ImageProcesses>(*files_)),
+      processes_(std::make_unique<ImageProcesses>(*files_, *system_)),
       shell_(std::make_unique<ImageShell>(*files_, *system_, *registry_, *processes_)),
       messages_(std::make_unique<ImageMessages>(image_)),
       internet_(std::make_unique<ImageInternet>(*registry_)),

@@ -253,6 +253,19 @@ BOOL ImageProcesses::GetModuleInformation(HANDLE process, HMODULE module, MODULE
   return Fail(ERROR_INVALID_HANDLE, FALSE);
 }
 
+bool ImageProcesses::SystemLibraryPresent(const char* name) {
+  const std::string path = system_.SystemDirectory() + "\\" + name;
+  return files_.PathFileExistsA(path.c_str()) != 0;
+}
+
+bool ImageProcesses::ProcessStatusBinds() {
+  return SystemLibraryPresent("psapi.dll");
+}
+
+bool ImageProcesses::ToolHelpBinds() {
+  return SystemLibraryPresent("kernel32.dll");
+}
+
 HANDLE ImageProcesses::CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
   auto snapshot = std::make_shared<ProcessSnapshot>();
   if (flags & TH32CS_SNAPPROCESS) {

@@ -11,6 +11,7 @@
 
 #include "platform/image/image_files.h"
 #include "platform/processes.h"
+#include "platform/system.h"
 
 namespace platform {
 
@@ -23,7 +24,7 @@ struct ModuleRecord {
 
 class ImageProcesses : public Processes {
  public:
-  explicit ImageProcesses(ImageFiles& files) : files_(files) {}
+  ImageProcesses(ImageFiles& files, System& system) : files_(files), system_(system) {}
 
   BOOL EnumProcesses(DWORD* processIds, DWORD bytes, DWORD* bytesReturned) override;
   HANDLE OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId) override;
@@ -34,6 +35,10 @@ class ImageProcesses : public Processes {
                             DWORD size) override;
   DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) override;
 
+  // The libraries bind where the image's system folder holds them ("psapi.dll", and tool
+  // help in "kernel32.dll"), as a system that has them.
+  bool ProcessStatusBinds() override;
+  bool ToolHelpBinds() override;
   HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override;
   BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override;
   BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) override;
@@ -77,7 +82,10 @@ class ImageProcesses : public Processes {
   std::string ProgramOf(pid_t pid);
 
  private:
+  bool SystemLibraryPresent(const char* name);
+
   ImageFiles& files_;
+  System& system_;
 };
 
 }  // namespace platform
