@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (char c : text) wide += std::string{c, static_cast<char>(data[0] >> 1)};
     text = wide;
   }
-  platform::Registry& registry = FuzzMachine::Shared().machine->registry();
+  platform::ImageRegistry& registry = FuzzMachine::Shared().machine->registry();
   std::vector<regedit::RegistryChange> changes;
   std::vector<std::string> skipped;
   std::string error;
