@@ -52,6 +52,9 @@ class Prompt {
   // cancels. By default cancelled.
   virtual std::optional<std::vector<TASK_TRIGGER>> EditSchedule(
       const std::string& title, const std::vector<TASK_TRIGGER>& current);
+  // Whether the person answers on the system's own desktop, where the system's own dialogs
+  // (a component's property pages) may be shown to them; not a terminal or a test's script.
+  virtual bool OnSystemDesktop() const { return false; }
 };
 
 // The answer that changes nothing: OK for a box with only OK, otherwise No or Cancel.

@@ -12,6 +12,8 @@ class Win32Prompt : public Prompt {
   // The window that owns the choosers (none: they are top-level).
   explicit Win32Prompt(HWND owner = nullptr) : owner_(owner) {}
 
+  bool OnSystemDesktop() const override { return true; }
+
   int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
   std::optional<std::string> ChooseFile(const std::string& title,
                                         const std::string& initialFolder) override;
