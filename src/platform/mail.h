@@ -63,8 +63,8 @@ struct MapiMessage {
   MapiFileDesc* lpFiles = nullptr;
 };
 
-using LPMAPISENDMAIL = ULONG (*)(LHANDLE session, std::uintptr_t uiParam, MapiMessage* message,
-                                 FLAGS flags, ULONG reserved);
+using LPMAPISENDMAIL = ULONG(VX_STDCALL*)(LHANDLE session, std::uintptr_t uiParam,
+                                          MapiMessage* message, FLAGS flags, ULONG reserved);
 
 inline constexpr const char* kMailLibraryName = "MAPI32.DLL";
 inline constexpr const char* kSendMailEntry = "MAPISendMail";

@@ -3,6 +3,14 @@
 
 #include <cstdint>
 
+// The calling convention of the system's own exported functions and of the callbacks it
+// calls: __stdcall on 32-bit Windows, the plain C convention everywhere else.
+#if defined(_WIN32) && defined(__i386__)
+#define VX_STDCALL __attribute__((__stdcall__))
+#else
+#define VX_STDCALL
+#endif
+
 namespace platform {
 
 using BYTE = std::uint8_t;
