@@ -30,13 +30,16 @@ constexpr unsigned kErrorText = 157, kReplyText = 158, kProxyText = 159, kDataba
 
 std::string DatabaseVersionText(double version) {
   int decimals = 0;
-  double rest = version;
+  // Each step's product is rounded to a double, as on every system: the x87 unit of 32-bit x86
+  // would keep it in 80 bits, where 15.1 x 10 stays a hair below 151 and shows six decimals.
+  volatile double rest = version;
   while (decimals <= 5) {
+    const double current = rest;
     // A hair above the digit, so that 15.1 (stored as 15.0999...) shows its 1.
-    const auto digit = static_cast<long long>((rest - std::trunc(rest)) * 10 + 1e-7);
+    const auto digit = static_cast<long long>((current - std::trunc(current)) * 10 + 1e-7);
     if (digit <= 0) break;
     if (++decimals > 5) break;
-    rest *= 10;
+    rest = current * 10;
   }
   return FormatText(FormatText(kDecimalsFormat, {static_cast<long long>(decimals)}), {version});
 }

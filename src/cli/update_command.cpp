@@ -26,6 +26,9 @@ int UpdateCommand(CliProgram& program, const UpdateOptions& options) {
   app::ScanSession session(machine, program.branding, program.resources, program.programFolder, {});
   session.LoadDefinitions();
   app::UserSettings& settings = session.Settings();
+  // As the window's start does: a download handed over before has been installed by now, or
+  // its installer is gone. Left set, it would keep this check from ever starting.
+  settings.SetNumber(foundation::setting::kDownloadComplete, 0);
   YesPrompt yes;
   platform::ConsolePrompt console(std::cin, std::cerr,
                                   platform::IsTerminal(platform::ConsoleStream::Input));

@@ -1,11 +1,12 @@
 // The internet client of the Windows system, WinINet, against a tiny HTTP server of the test's
-// own on 127.0.0.1: a body read in blocks with its status, the layer's cancel flag, and a
-// connection refused.
+// own on 127.0.0.1: a body read in blocks with its status, a body cut short, the layer's cancel
+// flag, also for a server that stops answering, and a connection refused.
 #include "platform/win32/win32_internet.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -19,6 +20,9 @@ namespace platform {
 namespace {
 
 constexpr unsigned kPollMilliseconds = 50;
+// Longer than a cancelled call may take to return.
+constexpr unsigned kHoldMilliseconds = 5000;
+constexpr auto kLongestCancelledCall = std::chrono::milliseconds(2000);
 constexpr std::size_t kBodySize = 10000;
 constexpr DWORD kBlockSize = 4096;
 
@@ -35,13 +39,15 @@ std::string Response(const std::string& statusLine, const std::string& body) {
 }
 
 // Answers every request on 127.0.0.1 with one response, from a thread of its own, until it
-// ends; keeps the requests it was sent.
+// ends; keeps the requests it was sent. A server that holds on sends nothing more after the
+// response and closes the connection only after that long (or when it ends).
 class TinyServer {
  public:
-  explicit TinyServer(std::string response) : response_(std::move(response)) {
+  explicit TinyServer(std::string response, unsigned holdMilliseconds = 0)
+      : response_(std::move(response)) {
     listener_ = win32::ListenOnLoopback(&port_);
     if (listener_ == win32::kNoSocket) return;
-    thread_ = std::thread([this] {
+    thread_ = std::thread([this, holdMilliseconds] {
       while (!stop_) {
         if (!win32::ConnectionWaiting(listener_, kPollMilliseconds)) continue;
         std::string request;
@@ -51,7 +57,14 @@ class TinyServer {
           std::lock_guard guard(lock_);
           requests_.push_back(request);
         }
-        win32::SendResponse(connection, response_);
+        if (holdMilliseconds == 0) {
+          win32::SendResponse(connection, response_);
+          continue;
+        }
+        win32::SendBytes(connection, response_);
+        for (unsigned held = 0; held < holdMilliseconds && !stop_; held += kPollMilliseconds)
+          std::this_thread::sleep_for(std::chrono::milliseconds(kPollMilliseconds));
+        win32::CloseSocket(connection);
       }
     });
   }
@@ -135,6 +148,28 @@ TEST_F(Win32InternetTest, BodyIsReadInBlocksWithTheStatusEvenAfterTheSessionIsCl
       << requests[0];
 }
 
+TEST_F(Win32InternetTest, ABodyCutShortOfItsAnnouncedLengthFailsAtItsEnd) {
+  // The server announces the whole body, sends half of it and closes the connection.
+  const std::string whole = Response("HTTP/1.1 200 OK", Body());
+  TinyServer server(whole.substr(0, whole.size() - kBodySize / 2));
+  ASSERT_TRUE(server.Listening());
+  HINTERNET session =
+      internet_.InternetOpenA(nullptr, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  ASSERT_NE(session, nullptr);
+  HINTERNET file = OpenUrl(session, server.Url());
+  ASSERT_NE(file, nullptr) << GetLastError();
+  std::string received;
+  char block[kBlockSize];
+  DWORD read = 0;
+  while (internet_.InternetReadFile(file, block, sizeof block, &read) && read > 0)
+    received.append(block, read);
+  EXPECT_EQ(GetLastError(), ERROR_INTERNET_CONNECTION_RESET);
+  EXPECT_EQ(read, 0u);
+  EXPECT_TRUE(received == Body().substr(0, kBodySize / 2)) << received.size() << " bytes received";
+  internet_.InternetCloseHandle(file);
+  internet_.InternetCloseHandle(session);
+}
+
 TEST_F(Win32InternetTest, CancelFlagThatAnswersTrueFailsTheNextReadAndOpen) {
   TinyServer server(Response("HTTP/1.1 200 OK", Body()));
   ASSERT_TRUE(server.Listening());
@@ -162,6 +197,49 @@ TEST_F(Win32InternetTest, CancelFlagThatAnswersTrueFailsTheNextReadAndOpen) {
   EXPECT_EQ(server.Requests().size(), 1u);
   internet_.InternetCloseHandle(file);
   internet_.InternetCloseHandle(session);
+}
+
+TEST_F(Win32InternetTest, CancelFlagEndsAWaitForAServerThatSendsNothingMore) {
+  // One server sends half of the body and then nothing, the other not even an answer; both
+  // keep the connection open. The flag turns true while the call waits.
+  const std::string whole = Response("HTTP/1.1 200 OK", Body());
+  TinyServer halfway(whole.substr(0, whole.size() - kBodySize / 2), kHoldMilliseconds);
+  TinyServer silent("", kHoldMilliseconds);
+  ASSERT_TRUE(halfway.Listening() && silent.Listening());
+  std::atomic<bool> stop{false};
+  const std::function<bool()> cancel = [&] { return stop.load(); };
+  auto cancelled = [&](const std::function<bool()>& call) {
+    stop = false;
+    std::thread flag([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      stop = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const bool failed = !call();
+    const DWORD error = GetLastError();
+    const auto took = std::chrono::steady_clock::now() - start;
+    flag.join();
+    return failed && error == ERROR_INTERNET_OPERATION_CANCELLED && took < kLongestCancelledCall;
+  };
+  HINTERNET reading =
+                internet_.InternetOpenA(nullptr, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0),
+            opening =
+                internet_.InternetOpenA(nullptr, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  ASSERT_TRUE(reading && opening);
+  for (HINTERNET session : {reading, opening})
+    ASSERT_TRUE(
+        internet_.InternetSetOptionA(session, INTERNET_OPTION_CANCEL_FLAG, &cancel, sizeof cancel));
+  HINTERNET file = OpenUrl(reading, halfway.Url());
+  ASSERT_NE(file, nullptr) << GetLastError();
+  EXPECT_TRUE(cancelled([&] {
+    char block[kBlockSize];
+    DWORD read = 0;
+    while (internet_.InternetReadFile(file, block, sizeof block, &read))
+      if (read == 0) return true;
+    return false;
+  }));
+  EXPECT_TRUE(cancelled([&] { return OpenUrl(opening, silent.Url()) != nullptr; }));
+  for (HINTERNET handle : {file, reading, opening}) internet_.InternetCloseHandle(handle);
 }
 
 TEST_F(Win32InternetTest, RefusedConnectionFailsTheOpen) {

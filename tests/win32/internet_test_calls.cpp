@@ -60,18 +60,23 @@ std::uintptr_t AcceptRequest(std::uintptr_t listener, std::string* request) {
   return connection;
 }
 
-bool SendResponse(std::uintptr_t connection, const std::string& response) {
+bool SendBytes(std::uintptr_t connection, const std::string& bytes) {
   const SOCKET socket = static_cast<SOCKET>(connection);
   std::size_t sent = 0;
-  while (sent < response.size()) {
-    const int count =
-        ::send(socket, response.data() + sent, static_cast<int>(response.size() - sent), 0);
+  while (sent < bytes.size()) {
+    const int count = ::send(socket, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
     if (count <= 0) break;
     sent += static_cast<std::size_t>(count);
   }
+  return sent == bytes.size();
+}
+
+bool SendResponse(std::uintptr_t connection, const std::string& response) {
+  const bool sent = SendBytes(connection, response);
+  const SOCKET socket = static_cast<SOCKET>(connection);
   ::shutdown(socket, SD_SEND);
   ::closesocket(socket);
-  return sent == response.size();
+  return sent;
 }
 
 void CloseSocket(std::uintptr_t socket) {

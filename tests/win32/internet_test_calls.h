@@ -19,6 +19,8 @@ bool ConnectionWaiting(std::uintptr_t listener, unsigned milliseconds);
 // Accepts one connection and reads its request up to the blank line after the headers: the
 // connection, or kNoSocket when no whole request came.
 std::uintptr_t AcceptRequest(std::uintptr_t listener, std::string* request);
+// Sends the bytes on the connection and keeps it open; false when not all of them were sent.
+bool SendBytes(std::uintptr_t connection, const std::string& bytes);
 // Sends the response on the connection and closes it; false when not all of it was sent.
 bool SendResponse(std::uintptr_t connection, const std::string& response);
 void CloseSocket(std::uintptr_t socket);

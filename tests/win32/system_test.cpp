@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/code_page.h"
+#include "platform/internet.h"
 #include "platform/last_error.h"
 #include "platform/local_time.h"
 #include "platform/win32/win32_registry.h"
@@ -90,6 +91,11 @@ TEST_F(Win32SystemTest, MessageTextsAreTheSystemsWithTheirLineEnd) {
   EXPECT_TRUE(text == "The system cannot find the file specified.\r\n" ||
               text == "File not found.\r\n")
       << text;
+  // The internet library's codes have its texts.
+  const std::string internet = system_.ErrorText(ERROR_INTERNET_NAME_NOT_RESOLVED);
+  EXPECT_EQ(internet.rfind("The server name ", 0), 0u) << internet;
+  EXPECT_TRUE(internet.size() > 2 && internet.compare(internet.size() - 2, 2, "\r\n") == 0)
+      << internet;
 
   char buffer[256];
   EXPECT_EQ(system_.FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

@@ -8,6 +8,7 @@
 namespace win32 {
 
 static_assert(sizeof(INTERNET_PROXY_INFO) == kProxyInfoSize);
+static_assert(HTTP_QUERY_CONTENT_LENGTH == kQueryContentLength);
 
 void* OpenInternetSession(const char* agent, std::uint32_t accessType, const char* proxy,
                           const char* proxyBypass, std::uint32_t flags) {
@@ -37,6 +38,13 @@ bool ReadInternetFile(void* file, void* buffer, std::uint32_t toRead, std::uint3
   DWORD count = 0;
   const BOOL done = ::InternetReadFile(file, buffer, toRead, &count);
   *read = count;
+  return done != FALSE;
+}
+
+bool InternetDataHeld(void* file, std::uint32_t* held) {
+  DWORD count = 0;
+  const BOOL done = ::InternetQueryDataAvailable(file, &count, 0, 0);
+  *held = count;
   return done != FALSE;
 }
 

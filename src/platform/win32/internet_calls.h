@@ -9,6 +9,8 @@ namespace win32 {
 // The size of the system's INTERNET_PROXY_INFO, which the platform's has the layout of: an
 // access type and the addresses of two texts.
 constexpr std::uint32_t kProxyInfoSize = 12;
+// HTTP_QUERY_CONTENT_LENGTH: the length an answer announces for its body, as text.
+constexpr std::uint32_t kQueryContentLength = 5;
 
 // InternetOpenA; null with the error set.
 void* OpenInternetSession(const char* agent, std::uint32_t accessType, const char* proxy,
@@ -23,6 +25,9 @@ bool QueryInternetOption(void* handle, std::uint32_t option, void* buffer, std::
 void* OpenUncachedUrl(void* session, const char* url, const char* headers,
                       std::uint32_t headersLength, std::uint32_t flags, std::uintptr_t context);
 bool ReadInternetFile(void* file, void* buffer, std::uint32_t toRead, std::uint32_t* read);
+// InternetQueryDataAvailable: the bytes the system holds of the body, ready for a read that does
+// not wait; it waits for some when it holds none, and 0 is the body's end.
+bool InternetDataHeld(void* file, std::uint32_t* held);
 // HttpQueryInfoA; length and index may be null as the system allows.
 bool QueryHttpInfo(void* file, std::uint32_t infoLevel, void* buffer, std::uint32_t* length,
                    std::uint32_t* index);

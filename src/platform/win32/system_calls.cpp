@@ -9,6 +9,7 @@ namespace win32 {
 namespace {
 
 static_assert(sizeof(OSVERSIONINFOA) == kOsVersionInfoSize);
+static_assert(FORMAT_MESSAGE_FROM_HMODULE == kFromModule);
 
 using FolderPathFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
 
@@ -61,6 +62,10 @@ std::uint32_t MessageText(std::uint32_t flags, const void* source, std::uint32_t
                           void* arguments) {
   return ::FormatMessageA(flags, source, messageId, languageId, buffer, size,
                           static_cast<va_list*>(arguments));
+}
+
+void* InternetLibrary() {
+  return ::GetModuleHandleA("wininet.dll");
 }
 
 bool ShellFolderPath(void* owner, int folder, void* token, std::uint32_t flags, char* path,

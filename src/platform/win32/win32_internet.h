@@ -1,6 +1,8 @@
 // The system's internet client, WinINet: sessions with the Internet Settings of the system (or
 // a proxy of their own), addresses opened as streams read in blocks, and the layer's own
-// cancel flag, which WinINet has not. Nothing is served from or kept in a cache.
+// cancel flag, which WinINet has not: in a session that has one, the calls that wait for the
+// network are made on a thread of the session's (CallCourier), so that the flag ends a wait
+// however long the server keeps silent. Nothing is served from or kept in a cache.
 #pragma once
 
 #include "platform/internet.h"
@@ -23,6 +25,8 @@ class Win32Internet : public Internet {
   // The address's handle keeps the session's cancel flag and keeps its session open.
   HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD headersLength,
                              DWORD flags, std::uintptr_t context) override;
+  // A body that ends before the length its answer announced fails at its end with
+  // ERROR_INTERNET_CONNECTION_RESET: the connection broke.
   BOOL InternetReadFile(HINTERNET file, void* buffer, DWORD toRead, DWORD* read) override;
   BOOL HttpQueryInfoA(HINTERNET file, DWORD infoLevel, void* buffer, DWORD* length,
                       DWORD* index) override;

@@ -14,6 +14,10 @@ namespace {
 static_assert(sizeof(OSVERSIONINFOA) == win32::kOsVersionInfoSize);
 
 constexpr DWORD kAllocateBuffer = 0x00000100;  // FORMAT_MESSAGE_ALLOCATE_BUFFER
+constexpr DWORD kFromString = 0x00000400;      // FORMAT_MESSAGE_FROM_STRING
+// The status codes of the internet library (ERROR_INTERNET_* and ERROR_HTTP_*, up to
+// ERROR_INTERNET_DECODING_FAILED).
+constexpr DWORD kFirstInternetCode = 12000, kLastInternetCode = 12175;
 
 }  // namespace
 
@@ -75,6 +79,15 @@ HRESULT Win32System::SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWOR
 DWORD Win32System::FormatMessageA(DWORD flags, const void* source, DWORD messageId,
                                   DWORD languageId, LPSTR buffer, DWORD size, void* arguments) {
   if ((flags & kAllocateBuffer) || !buffer) return Fail(ERROR_INVALID_PARAMETER, 0u);
+  // The system's table has no texts for the internet library's codes: that library has them,
+  // and is asked first, as a program asks it with FORMAT_MESSAGE_FROM_HMODULE.
+  if ((flags & FORMAT_MESSAGE_FROM_SYSTEM) && !(flags & (win32::kFromModule | kFromString)) &&
+      messageId >= kFirstInternetCode && messageId <= kLastInternetCode) {
+    if (void* library = win32::InternetLibrary()) {
+      flags |= win32::kFromModule;
+      source = library;
+    }
+  }
   return win32::MessageText(flags, source, messageId, languageId, buffer, size, arguments);
 }
 

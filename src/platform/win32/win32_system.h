@@ -22,7 +22,8 @@ class Win32System : public System {
   // it. A token is a token handle of the layer, or INVALID_HANDLE_VALUE for the default user.
   HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, LPSTR path) override;
   // The system's texts, as the system gives them; FORMAT_MESSAGE_ALLOCATE_BUFFER is refused,
-  // since nothing of the layer could free what it allocates.
+  // since nothing of the layer could free what it allocates. With FORMAT_MESSAGE_FROM_SYSTEM,
+  // a code of the internet library (12000 to 12175) has that library's text.
   DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
                        LPSTR buffer, DWORD size, void* arguments) override;
 };
