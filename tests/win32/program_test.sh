@@ -25,22 +25,14 @@ fail() {
   echo "program test: $*" >&2
   exit 1
 }
-unix() { winepath -u "$1" 2>/dev/null; }
-# A Windows environment string of the prefix.
-variable() { wine cmd /c "echo %$1%" </dev/null 2>/dev/null | tr -d '\r'; }
-# Imports registry-editor text with the system's regedit.exe.
-import() {
-  printf '%s' "$1" >"$(unix 'C:\vexmarl-test.reg')"
-  wine regedit /s 'C:\vexmarl-test.reg' </dev/null
-  rm "$(unix 'C:\vexmarl-test.reg')"
-}
+# The program, the demo infection and the helpers unix, variable and import_registry.
+. "$top/tests/win32/plant_infection.sh"
 # A registry value's data as reg.exe shows it, or nothing when it is missing.
 value() {
   wine reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
     awk -v name="$2" '$1 == name { sub(/^ *[^ ]+ +[^ ]+ */, ""); print }'
 }
 key_exists() { wine reg query "$1" </dev/null >/dev/null 2>&1; }
-program='C:\Program Files\Vexmarl'
 # Runs vexmarl-cli.exe; its output in $work/out, its errors in $work/errors, its status in
 # $status.
 cli() {
@@ -56,49 +48,10 @@ session_log() {
   unix "$path"
 }
 
-# The program, installed as an installer would: its folder and the scan switches.
-mkdir -p "$(unix "$program")"
-cp -r "$build/program/." "$(unix "$program")/"
-switches=""
-for name in AdvSpyware IEFAV Drives NonExe Registry Active Hosts; do
-  switches+="\"Cust_Scan_$name\"=dword:00000001"$'\r\n'
-done
-import $'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexmarl]\r\n'"$switches"$'"Cust_Scan_Drives_Num"=dword:00000001\r\n"Cust_Scan_Drives_1"="C:\\\\"\r\n'
-
-# The demo infection.
-import "$(cat "$top/data/demo/infection.reg")"
-profile=$(variable USERPROFILE)
-temp=$(variable TEMP)
-windows=$(variable windir)
-declare -A planted=(
-  ['C:\Program Files\Glimmerbar\glimmer.exe']='MZ glimmer toolbar'
-  ['C:\Program Files\Glimmerbar\skins\blue.skin']='skin'
-  ["$windows\\system32\\glmhook.dll"]='MZ hook'
-  ['C:\glimmerbar.ini']='[glimmer]'
-  ["$windows\\qfk32.dll"]='MZ keylogger'
-  ["$profile\\Local Settings\\qfk\\keys.dat"]='keys'
-)
-for path in "${!planted[@]}"; do
-  host=$(unix "$path")
-  mkdir -p "$(dirname "$host")"
-  printf '%s' "${planted[$path]}" >"$host"
-done
-hosts=$(unix "$windows\\system32\\drivers\\etc\\hosts")
-printf '127.0.0.1 update.vexmarl.example\r\n203.0.113.7 www.vexmarl.example\r\n' >>"$hosts"
-cp "$build/data/demo-spyware.exe" "$(unix "$temp")/pwdial.exe"
-cp "$build/data/demo-spyware.exe" "$(unix "$windows\\system32")/pwdialhk.dll"
-import $'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"pwdial"="'"${temp//\\/\\\\}"$'\\\\pwdial.exe"\r\n'
-start_dialer() {
-  wine "$temp\\pwdial.exe" </dev/null >/dev/null 2>&1 &
-  dialer=$!
-  # Wine names the process after its Windows program once the program has started.
-  for _ in $(seq 100); do
-    [ "$(ps -o args= -p "$dialer" | tr -d ' ')" = "$temp\\pwdial.exe" ] && return 0
-    sleep 0.1
-  done
-  fail "the dialer does not run"
-}
-start_dialer
+# The program, installed as an installer would, and the demo infection.
+install_program "$build"
+plant_infection "$build"
+start_dialer || fail "the dialer does not run"
 
 # What the scan lists: every trace, and the running dialer by the digest of its program.
 listed() {
@@ -182,7 +135,7 @@ cmp -s "$build/data/demo-spyware.exe" "$(unix "$temp")/pwdial.exe" || fail "the 
   fail "the dialer's Run value is not back"
 
 # Without the process status library, as on 9x, the removal ends the dialer through tool help.
-start_dialer
+start_dialer || fail "the dialer does not run"
 WINEDLLOVERRIDES="$WINEDLLOVERRIDES;psapi=d" cli scan --remove --yes
 [ "$status" -eq 0 ] || fail "the removal through tool help ended with $status: $(cat "$work/errors")"
 for _ in $(seq 50); do kill -0 "$dialer" 2>/dev/null || break; sleep 0.1; done
