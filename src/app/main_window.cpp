@@ -327,11 +327,14 @@ void MainWindow::AddFoundRow(const scan::FoundItem& item) {
 void MainWindow::PollProgress() {
   if (!scanRunning_) return;
   scan::ScanEngine& engine = session_->Engine();
+  // Looked at before the texts and counters: once the worker has finished, what they are read
+  // as is its last word, which the page then keeps.
+  const bool finished = engine.Finished();
   const scan::ScanCounters& counters = engine.Counters();
   view_.ShowScanProgress(ScanProgressView{engine.GetPhaseText(), engine.GetItemText(),
                                           counters.objectsExamined, counters.itemsFound,
                                           counters.itemsListed, counters.itemsIgnored});
-  if (!engine.Finished()) return;
+  if (!finished) return;
   machine_.messages().KillTimer(window_, kScanProgressTimer);
   worker_.join();
   scanRunning_ = false;
