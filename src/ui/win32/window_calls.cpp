@@ -29,6 +29,7 @@ constexpr const char* kPanelClass = "VexmarlPanel";
 // DM_GETDEFID, DM_SETDEFID and DM_REPOSITION come before the program's own messages.
 constexpr UINT kFirstProgramMessage = WM_USER + 3;
 constexpr UINT kLastProgramMessage = 0xBFFF;
+constexpr const char* kFocusProperty = "VexmarlFocus";
 
 HINSTANCE Module() {
   return reinterpret_cast<HINSTANCE>(&__ImageBase);
@@ -194,7 +195,23 @@ LRESULT CALLBACK ViewProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
       limits->ptMinTrackSize.y = minimum.height;
       return 0;
     }
+    case WM_ACTIVATE:
+      // As dialogs do: the control that had the focus when the window was left has it again
+      // when the window comes back, not the window itself.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focused = ::GetFocus();
+        if (focused && ::IsChild(window, focused)) ::SetPropA(window, kFocusProperty, focused);
+      } else if (!HIWORD(wParam)) {
+        HWND focused = static_cast<HWND>(::GetPropA(window, kFocusProperty));
+        if (focused && ::IsChild(window, focused) && ::IsWindowVisible(focused) &&
+            ::IsWindowEnabled(focused)) {
+          ::SetFocus(focused);
+          return 0;
+        }
+      }
+      break;
     case WM_NCDESTROY:
+      ::RemovePropA(window, kFocusProperty);
       ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
       break;
     default:
