@@ -94,19 +94,20 @@ bool ExportRegistryText(Registry& registry, const std::string& keyName, bool ban
     trees = {keyName};
   }
   for (const std::string& tree : trees) {
-    std::size_t cut = tree.find('\\');
-    HKEY root = RootKeyFromName(tree.substr(0, cut));
-    if (!root) {
+    // The key is named as in a "[...]" line of a file, and written with the root's own name.
+    HKEY root;
+    std::string path;
+    if (!ReadKeyName(tree, root, path)) {
       error = "unknown root key: " + tree;
       return false;
     }
-    std::string path = cut == std::string::npos ? "" : tree.substr(cut + 1);
     HKEY key;
     if (LONG status = registry.RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key)) {
       error = tree + ": error " + std::to_string(status);
       return false;
     }
-    ExportTree(registry, key, tree, !banner4, text);
+    const std::string header = std::string(RootKeyName(root)) + (path.empty() ? "" : "\\" + path);
+    ExportTree(registry, key, header, !banner4, text);
     registry.RegCloseKey(key);
   }
   text += "\r\n";

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "byte_list.h"
+
 namespace regedit {
 
 using namespace platform;
@@ -89,29 +91,54 @@ std::optional<std::string> WithoutComment(const std::string& data) {
   return Trim(data.substr(0, data.find(';')));
 }
 
-// "xx,xx,..." with an optional comma at the end; an empty field or a field of more than two
-// digits makes the list unreadable.
-bool ReadBytes(const std::string& list, std::string& bytes) {
-  bytes.clear();
-  const std::string text = Trim(list);
-  if (text.empty()) return true;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t comma = text.find(',', start);
-    const std::string field =
-        Trim(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-    const bool last = comma == std::string::npos || comma + 1 == text.size();
-    if (field.empty() || field.size() > 2 ||
-        field.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-      return false;
-    bytes += static_cast<char>(std::stoul(field, nullptr, 16));
-    if (last) return true;
-    start = comma + 1;
-  }
+// A string type's bytes as the code page holds them: UTF-16 in a version 5.00 file is
+// converted, and a string that lacks its last zero gets it, as the system's editor adds it;
+// an empty list stays empty.
+void FinishStringData(RegistryChange& change, const CodePage& code, bool unicode) {
+  if (!IsStringType(change.type)) return;
+  if (unicode) change.data = code.FromUtf16Bytes(change.data);
+  if (!change.data.empty() && change.data.back() != '\0') change.data.push_back('\0');
 }
 
-// unicode: a version 5.00 file, whose string types hold UTF-16 bytes.
-bool ReadData(const std::string& text, RegistryChange& change, const CodePage& code, bool unicode) {
+bool IsHexData(const std::string& text) {
+  return text.compare(0, 4, "hex:") == 0 || text.compare(0, 4, "hex(") == 0;
+}
+
+// A hex value: its type from the prefix, then its byte list, which takes the next lines
+// while a line ends in "\" after a comma. Blank lines and ";" comment lines inside the list
+// are passed over; any other line that does not continue it is taken into it, so the value
+// is refused and that line is not read for itself. index ends at the last line taken.
+bool ReadHexData(const std::vector<std::string>& lines, std::size_t& index, const std::string& text,
+                 RegistryChange& change) {
+  std::size_t listStart;
+  if (text.compare(0, 4, "hex:") == 0) {
+    change.type = REG_BINARY;
+    listStart = 4;
+  } else {
+    const std::size_t close = text.find("):", 4);
+    if (close == std::string::npos) return false;
+    const std::string number = text.substr(4, close - 4);
+    // The type number is hexadecimal: "hex(a)" is type 10, "hex(10)" type 16.
+    if (number.empty() || number.size() > 8 ||
+        number.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+      return false;
+    change.type = static_cast<DWORD>(std::stoul(number, nullptr, 16));
+    listStart = close + 2;
+  }
+  change.kind = RegistryChange::Kind::SetValue;
+  change.data.clear();
+  ByteLineEnd end = ReadByteLine(std::string_view(text).substr(listStart), true, change.data);
+  while (end == ByteLineEnd::Continued && index + 1 < lines.size()) {
+    const std::string next = Trim(lines[++index]);
+    if (next.empty() || next[0] == ';') continue;
+    end = ReadByteLine(next, false, change.data);
+  }
+  return end != ByteLineEnd::Unreadable;  // a file may end with the "\"
+}
+
+// The data of a deletion, a quoted text or a dword, without its comment: none of them goes
+// on in the next line.
+bool ReadData(const std::string& text, RegistryChange& change) {
   if (text[0] == '-') {
     change.kind = RegistryChange::Kind::DeleteValue;
     return true;
@@ -136,33 +163,12 @@ bool ReadData(const std::string& text, RegistryChange& change, const CodePage& c
     for (int i = 0; i < 4; ++i) change.data += static_cast<char>((value >> (8 * i)) & 0xFF);
     return true;
   }
-  std::size_t listStart;
-  if (text.compare(0, 4, "hex:") == 0) {
-    change.type = REG_BINARY;
-    listStart = 4;
-  } else if (text.compare(0, 4, "hex(") == 0) {
-    std::size_t close = text.find("):", 4);
-    if (close == std::string::npos) return false;
-    std::string number = text.substr(4, close - 4);
-    // The type number is hexadecimal: "hex(a)" is type 10, "hex(10)" type 16.
-    if (number.empty() || number.size() > 8 ||
-        number.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-      return false;
-    change.type = static_cast<DWORD>(std::stoul(number, nullptr, 16));
-    listStart = close + 2;
-  } else {
-    return false;
-  }
-  if (!ReadBytes(text.substr(listStart), change.data)) return false;
-  if (unicode && IsStringType(change.type)) change.data = code.FromUtf16Bytes(change.data);
-  // The system ends expandable and multiple strings with the zero they lack.
-  if ((change.type == REG_EXPAND_SZ || change.type == REG_MULTI_SZ) &&
-      (change.data.empty() || change.data.back() != '\0'))
-    change.data.push_back('\0');
-  return true;
+  return false;
 }
 
-bool SplitKeyPath(const std::string& full, HKEY& root, std::string& path) {
+}  // namespace
+
+bool ReadKeyName(const std::string& full, HKEY& root, std::string& path) {
   std::size_t cut = full.find('\\');
   std::string rootName = full.substr(0, cut);
   for (char& c : rootName) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -178,8 +184,6 @@ bool SplitKeyPath(const std::string& full, HKEY& root, std::string& path) {
   root = RootKeyFromName(rootName);
   return root != nullptr;
 }
-
-}  // namespace
 
 bool ParseRegistryText(const std::string& rawText, std::vector<RegistryChange>& changes,
                        std::string& error, const CodePage& code,
@@ -214,7 +218,7 @@ bool ParseRegistryText(const std::string& rawText, std::vector<RegistryChange>& 
       }
       const bool remove = line.size() > 1 && line[1] == '-';
       const std::string full = line.substr(remove ? 2 : 1, close - (remove ? 2 : 1));
-      if (!SplitKeyPath(full, root, keyPath)) {
+      if (!ReadKeyName(full, root, keyPath)) {
         skip(index, "unknown root key: " + full);
         continue;
       }
@@ -241,29 +245,15 @@ bool ParseRegistryText(const std::string& rawText, std::vector<RegistryChange>& 
     }
     std::string rest = readable ? Trim(line.substr(position)) : std::string();
     if (readable && (rest.empty() || rest[0] != '=')) readable = false;
-    std::optional<std::string> data =
-        readable ? WithoutComment(Trim(rest.substr(1))) : std::optional<std::string>();
-    if (!data) readable = false;
-    std::string text = data.value_or("");
-    // A text that ends in "\" goes on in the next line; comment lines inside are passed over,
-    // a blank line ends the value and drops it, and so does a line of only "\".
-    while (!text.empty() && text.back() == '\\' && text[0] != '"') {
-      text.pop_back();
-      text = Trim(text);
-      if (index + 1 >= lines.size()) break;  // the file ends with the "\"
-      const std::string next = Trim(lines[index + 1]);
-      if (next.empty()) {
-        ++index;
-        readable = false;
-        break;
-      }
-      ++index;
-      if (IsComment(next)) {
-        text += "\\";
-        continue;
-      }
-      if (next == "\\") readable = false;
-      text += Trim(next.substr(0, next.find(';')));
+    std::string text = readable ? Trim(rest.substr(1)) : std::string();
+    // Only a hex value goes on in further lines; they are taken whatever the section.
+    const bool hex = IsHexData(text);
+    bool good = hex && ReadHexData(lines, index, text, change);
+    if (!hex && readable) {
+      const std::optional<std::string> data = WithoutComment(text);
+      readable = data.has_value();
+      text = data.value_or("");
+      good = !text.empty() && ReadData(text, change);
     }
     if (!readable) {
       skip(first, "not understood: " + line);
@@ -275,10 +265,11 @@ bool ParseRegistryText(const std::string& rawText, std::vector<RegistryChange>& 
       continue;
     }
     if (text.empty()) continue;  // a type without a data text sets nothing
-    if (!ReadData(text, change, code, unicode)) {
+    if (!good) {
       skip(first, "bad value data: " + text);
       continue;
     }
+    if (hex) FinishStringData(change, code, unicode);
     change.root = root;
     change.keyPath = keyPath;
     changes.push_back(change);
@@ -301,11 +292,12 @@ std::string FormatValueLine(const std::string& name, DWORD type, const std::stri
     return quoted + "\"";
   };
   std::string line = name.empty() ? "@=" : quote(name) + "=";
-  // A string that reads back exactly from a quoted text: one terminating zero (or none, for
-  // an empty value) and no line break.
-  const bool plainText = type == REG_SZ && (data.empty() || data.find('\0') == data.size() - 1) &&
-                         data.find_first_of("\r\n") == std::string::npos;
-  if (plainText) return line + quote(data.substr(0, data.find('\0')));
+  // The system's editor writes a string as a quoted text up to its first zero, whatever
+  // follows; only one with a line break, which a quoted text cannot hold, is written as bytes.
+  if (type == REG_SZ) {
+    const std::string text = data.substr(0, data.find('\0'));
+    if (text.find_first_of("\r\n") == std::string::npos) return line + quote(text);
+  }
   if (type == REG_DWORD && data.size() == 4) {
     unsigned value = 0;
     for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(data[i]);
