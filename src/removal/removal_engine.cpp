@@ -108,6 +108,10 @@ RemovalOutcome RemovalEngine::RunRemoval(std::vector<ResultRow>& rows) {
   DWORD total = host_.readNumber(setting::kTotalDeletedItems);
   const std::size_t rowsBefore = rows.size();
   ScriptMap scripts;
+  runHostsEntries_.emplace();
+  for (const ResultRow& row : rows)
+    if (row.ticked && row.item.kind == FoundItemKind::HostsEntry)
+      runHostsEntries_->texts.push_back(row.item.text);
   const std::string* group = nullptr;
   for (std::size_t i = 0; i < rows.size();) {
     ResultRow& row = rows[i];
@@ -137,6 +141,7 @@ RemovalOutcome RemovalEngine::RunRemoval(std::vector<ResultRow>& rows) {
           foundation::FormatText(Text(kProgressText), {static_cast<long long>(total)}));
   }
   if (group) Log("</SW>");
+  runHostsEntries_.reset();
   outcome.everythingRemoved = static_cast<std::size_t>(outcome.removed) == rowsBefore;
   host_.writeNumber(setting::kTotalDeletedItems, total);
 
@@ -204,8 +209,7 @@ void RemovalEngine::RemoveItem(const scan::FoundItem& item) {
       break;
     case FoundItemKind::HostsEntry:
       Log("<HOST NAME = \"" + text + "\" RESULT = \"" +
-          (scan_.Hosts().RemoveHostsEntry(text) ? "Successfully Removed" : "NOT Removed") +
-          "\" />");
+          (RemoveHostsEntry(text) ? "Successfully Removed" : "NOT Removed") + "\" />");
       break;
   }
 }
@@ -219,6 +223,15 @@ void RemovalEngine::RepairChangedValues(const scan::FoundItem& item) {
     Log("<REGVALUE RES = \"Deleting Register Value Changed\" />");
     RepairChangedValue(machine_, trace, pages, host_.logLine);
   }
+}
+
+bool RemovalEngine::RemoveHostsEntry(const std::string& text) {
+  if (!runHostsEntries_) return scan_.Hosts().RemoveHostsEntry(text);
+  if (!runHostsEntries_->done) {
+    runHostsEntries_->removed = scan_.Hosts().RemoveHostsEntries(runHostsEntries_->texts);
+    runHostsEntries_->done = true;
+  }
+  return runHostsEntries_->removed;
 }
 
 bool RemovalEngine::RemoveAutorunReferences(const std::string& path) {

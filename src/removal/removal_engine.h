@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,12 +94,23 @@ class RemovalEngine {
   // The folder's content, depth first; false when a file or emptied sub folder resisted.
   bool EmptyFolder(const std::string& path);
   void RepairChangedValues(const scan::FoundItem& item);
+  // Removes a hosts entry: within a run, all the run's entries at once when the first of
+  // them comes, and that one result stands for each of them.
+  bool RemoveHostsEntry(const std::string& text);
   bool OfferRestart(RemovalOutcome& outcome);
 
   platform::Machine& machine_;
   scan::ScanEngine& scan_;
   definitions::DefinitionDatabase& database_;
   RemovalHost& host_;
+
+  // The hosts entries of the run under way; the files are rewritten once for all of them.
+  struct HostsEntriesOfRun {
+    std::vector<std::string> texts;
+    bool done = false;
+    bool removed = false;
+  };
+  std::optional<HostsEntriesOfRun> runHostsEntries_;
 };
 
 }  // namespace removal

@@ -75,4 +75,14 @@ void MultiPatternMatcher::Scan(std::string_view line, std::vector<bool>& found) 
   }
 }
 
+bool MultiPatternMatcher::Matches(std::string_view line) const {
+  if (!empty_.empty()) return true;
+  std::int32_t node = 0;
+  for (unsigned char byte : line) {
+    node = Next(node, byte);
+    if (!nodes_[node].ends.empty() || nodes_[node].outputLink != 0) return true;
+  }
+  return false;
+}
+
 }  // namespace scan

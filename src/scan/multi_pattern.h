@@ -18,6 +18,8 @@ class MultiPatternMatcher {
 
   // Marks in `found` (one flag per text, in the order given) every text that occurs in line.
   void Scan(std::string_view line, std::vector<bool>& found) const;
+  // Whether any of the texts occurs in line; stops at the first.
+  bool Matches(std::string_view line) const;
 
  private:
   struct Node {

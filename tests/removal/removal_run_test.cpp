@@ -7,6 +7,7 @@
 #include "removal/cleaning_scripts.h"
 #include "removal/reboot_removal.h"
 #include "removal_fixture.h"
+#include "support/fault_injection.h"
 
 namespace removal {
 namespace {
@@ -148,6 +149,75 @@ TEST_F(RemovalRunTest, TheNextStartDeletesTheStoredFiles) {
   log_.clear();
   ProcessRebootDeletion(image_.Machine(), host_, engine_->Processes());
   EXPECT_EQ(log_, (Lines{"<Reboot>", "</Reboot>"}));
+}
+
+TEST_F(RemovalRunTest, TheHostsEntriesOfARunGoInOneRewriteAndEachLogsItsResult) {
+  Define(R"(<SW NAME="A"/><SW NAME="B"/>)");
+  const std::string windows = "C:\\WINDOWS\\hosts", etc = "C:\\WINDOWS\\system32\\drivers\\etc\\hosts",
+                    etcNew = etc + ".new";
+  // CR LF and LF lines, tabs, IPv6, comments, loopback lines, last lines without a line end.
+  const std::string untouched = "10.0.0.2 other.example\n9.9.9.9 Ads.Example";
+  auto writeFiles = [&] {
+    image_.WriteFile(etc,
+                     "# hosts\r\n127.0.0.1\tads.example\n0.0.0.0\tads.example\r\n::1 localhost\n"
+                     "fe80::1\ttrack.example\r\n10.0.0.1 keep.example\n# via track.example\r\n"
+                     "1.2.3.4 last.example");
+    image_.WriteFile(windows, "5.6.7.8 spy.example\r\n1.2.3.4 keep.example");
+    image_.WriteFile(etcNew, untouched);
+  };
+  writeFiles();
+  image_.WriteFile("C:\\a.txt", "x");
+  engine_->Hosts().BuildHostsFileSet();
+  std::vector<ResultRow> rows = {Row(FoundItemKind::HostsEntry, "ads.example", 0),
+                                 Row(FoundItemKind::File, "C:\\a.txt", 0),
+                                 Row(FoundItemKind::HostsEntry, "track.example", 0),
+                                 Row(FoundItemKind::HostsEntry, "keep.example", 1),
+                                 Row(FoundItemKind::HostsEntry, "spy.example", 1),
+                                 Row(FoundItemKind::HostsEntry, "last.example", 1),
+                                 Row(FoundItemKind::HostsEntry, "absent.example", 1)};
+  rows[3].ticked = false;
+  const RemovalOutcome outcome = removal_->RunRemoval(rows);
+  EXPECT_EQ(log_, (Lines{"<SW NAME = \"A\">",
+                         "<HOST NAME = \"ads.example\" RESULT = \"Successfully Removed\" />",
+                         "<FILE  NAME = \"C:\\a.txt\"/>",
+                         "<FILE RES = \"C:\\a.txt Successfully ReMoved\"/>",
+                         "<HOST NAME = \"track.example\" RESULT = \"Successfully Removed\" />",
+                         "</SW>", "<SW NAME = \"B\">",
+                         "<HOST NAME = \"spy.example\" RESULT = \"Successfully Removed\" />",
+                         "<HOST NAME = \"last.example\" RESULT = \"Successfully Removed\" />",
+                         "<HOST NAME = \"absent.example\" RESULT = \"Successfully Removed\" />",
+                         "</SW>"}));
+  EXPECT_EQ(outcome.removed, 6);
+  // Each kept line keeps its own line end; the unticked entry's line stays.
+  EXPECT_EQ(image_.ReadFile(etc),
+            "# hosts\r\n127.0.0.1\tads.example\n::1 localhost\n10.0.0.1 keep.example\n");
+  EXPECT_EQ(image_.ReadFile(windows), "1.2.3.4 keep.example");
+  EXPECT_EQ(image_.ReadFile(etcNew), untouched);
+  // The same as one rewrite per entry leaves (items removed one by one, outside a run).
+  const Lines once = {image_.ReadFile(windows), image_.ReadFile(etc), image_.ReadFile(etcNew)};
+  writeFiles();
+  for (const char* text : {"ads.example", "track.example", "spy.example", "last.example"})
+    removal_->RemoveItem(Item(FoundItemKind::HostsEntry, text));
+  EXPECT_EQ(once, (Lines{image_.ReadFile(windows), image_.ReadFile(etc), image_.ReadFile(etcNew)}));
+}
+
+TEST_F(RemovalRunTest, AHostsFileThatCannotBeReadLeavesEveryEntryOfTheRunNotRemoved) {
+  Define(R"(<SW NAME="A"/>)");
+  const std::string etc = "C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
+  const std::string old = "1.2.3.4 one.example\r\n1.2.3.4 two.example\r\n";
+  image_.WriteFile(etc, old);
+  engine_->Hosts().BuildHostsFileSet();
+  std::vector<ResultRow> rows = {Row(FoundItemKind::HostsEntry, "one.example"),
+                                 Row(FoundItemKind::HostsEntry, "two.example")};
+  {
+    testing_support::FaultInjection failing(1, EIO, testing_support::kReads);
+    removal_->RunRemoval(rows);
+    EXPECT_TRUE(failing.Hit());
+  }
+  EXPECT_EQ(log_, (Lines{"<SW NAME = \"A\">",
+                         "<HOST NAME = \"one.example\" RESULT = \"NOT Removed\" />",
+                         "<HOST NAME = \"two.example\" RESULT = \"NOT Removed\" />", "</SW>"}));
+  EXPECT_EQ(image_.ReadFile(etc), old);
 }
 
 TEST_F(RemovalRunTest, BrowserPagesAreSetBackAsTheUserStoredThem) {

@@ -15,29 +15,42 @@ constexpr const char* kHosts = "C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
 class HostsTest : public ScanFixture {};
 
 TEST_F(HostsTest, LoopbackLinesNeverMatchAndCommentsDo) {
+  // Only "127." makes a loopback line: spyware maps security sites to 0.0.0.0.
   image_.WriteFile(kHosts,
                    "# copyright line\r\n  127.0.0.1 ads.example\r\n10.0.0.1 ads.example\r\n"
-                   "# redirected by tracker.example\r\n");
+                   "# redirected by tracker.example\r\n0.0.0.0\tav.example\r\n");
   Define(R"(<SW NAME="A"><HOSTS><HOST NAME="ads.example"/><HOST NAME="tracker.example"/>
-              <HOST NAME="localhost"/></HOSTS></SW>)");
+              <HOST NAME="localhost"/><HOST NAME="av.example"/><HOST NAME="AV.example"/>
+            </HOSTS></SW>)");
   numbers_["Cust_Scan_Hosts"] = 1;
   engine_->RunScan();
-  EXPECT_EQ(listed_, (Lines{"ads.example", "tracker.example"}));
-  EXPECT_EQ(engine_->Counters().keysAndHostsFound, 2);
+  EXPECT_EQ(listed_, (Lines{"ads.example", "tracker.example", "av.example"}));
+  EXPECT_EQ(engine_->Counters().keysAndHostsFound, 3);
   EXPECT_FALSE(Entry(0).hosts[2].found);
+  EXPECT_FALSE(Entry(0).hosts[4].found);  // letter case counts
 
-  ASSERT_TRUE(engine_->Hosts().RemoveHostsEntry("ads.example"));
+  ASSERT_TRUE(engine_->Hosts().RemoveHostsEntries({"ads.example", "AV.example"}));
   EXPECT_EQ(image_.ReadFile(kHosts),
-            "# copyright line\r\n  127.0.0.1 ads.example\r\n# redirected by tracker.example\r\n");
+            "# copyright line\r\n  127.0.0.1 ads.example\r\n# redirected by tracker.example\r\n"
+            "0.0.0.0\tav.example\r\n");
 }
 
-TEST_F(HostsTest, AnEmptyTextMatchesEveryOrdinaryLine) {
-  image_.WriteFile(kHosts, "127.0.0.1 localhost\n# a comment\n1.2.3.4 x.example\n");
-  Define(R"(<SW NAME="A"><HOSTS><HOST NAME=""/></HOSTS></SW>)");
-  engine_->Hosts().BuildHostsFileSet();
-  EXPECT_TRUE(engine_->Hosts().HostsContains(""));
+TEST_F(HostsTest, AnEmptyTextMatchesNoLine) {
+  const std::string content = "127.0.0.1 localhost\n# a comment\n1.2.3.4 x.example";
+  image_.WriteFile(kHosts, content);
+  Define(R"(<SW NAME="A"><HOSTS><HOST NAME=""/><HOST NAME="x.example"/></HOSTS></SW>)");
+  numbers_["Cust_Scan_Hosts"] = 1;
+  engine_->RunScan();
+  EXPECT_EQ(listed_, (Lines{"x.example"}));
+  EXPECT_FALSE(Entry(0).hosts[0].found);
+  EXPECT_FALSE(engine_->Hosts().HostsContains(""));
+  EXPECT_EQ(engine_->Hosts().HostsContainAll({"", "x.example"}), (std::vector<bool>{false, true}));
+  // Nothing goes, so the file is not rewritten: its LF line ends and its last line without
+  // one stay.
   ASSERT_TRUE(engine_->Hosts().RemoveHostsEntry(""));
-  EXPECT_EQ(image_.ReadFile(kHosts), "127.0.0.1 localhost\r\n");
+  EXPECT_EQ(image_.ReadFile(kHosts), content);
+  ASSERT_TRUE(engine_->Hosts().RemoveHostsEntries({"", "x.example"}));
+  EXPECT_EQ(image_.ReadFile(kHosts), "127.0.0.1 localhost\n# a comment\n");
 }
 
 TEST(MultiPatternMatcher, FindsOverlappingNestedAndEmptyTexts) {
@@ -49,6 +62,9 @@ TEST(MultiPatternMatcher, FindsOverlappingNestedAndEmptyTexts) {
   found.assign(texts.size(), false);
   matcher.Scan("e\xff", found);
   EXPECT_EQ(found, (std::vector<bool>{false, false, false, false, true, false, false, true}));
+  EXPECT_TRUE(MultiPatternMatcher({"xyz", "hers"}).Matches("ushers"));
+  EXPECT_FALSE(MultiPatternMatcher({"xyz", "hers"}).Matches("usher"));
+  EXPECT_TRUE(matcher.Matches("q"));  // the empty text
 }
 
 TEST_F(HostsTest, OnePassFindsWhatEachTextFindsAlone) {
