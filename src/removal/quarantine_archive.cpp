@@ -240,6 +240,11 @@ bool QuarantineWriter::AppendEntry(EntryType type, const std::string& path, cons
 }
 
 bool QuarantineWriter::AddFile(const std::string& path, const std::string& name, bool* unopenable) {
+  return AddFileAs(EntryType::File, path, name, unopenable);
+}
+
+bool QuarantineWriter::AddFileAs(EntryType type, const std::string& path, const std::string& name,
+                                 bool* unopenable) {
   FileHandle source(files_.CreateFileA(path.c_str(), platform::GENERIC_READ, 0, nullptr,
                                        platform::OPEN_EXISTING, platform::FILE_ATTRIBUTE_NORMAL,
                                        nullptr));
@@ -250,11 +255,10 @@ bool QuarantineWriter::AddFile(const std::string& path, const std::string& name,
   if (!files_.GetFileSizeEx(source.handle, &size) ||
       !files_.GetFileTime(source.handle, &times[0], &times[1], &times[2]))
     return false;
-  const bool backup = name.empty();
-  const std::string shownName = backup ? kRegistryBackupName : name;
+  const std::string shownName = type == EntryType::RegistryBackup ? kRegistryBackupName : name;
   logLine_("<QInformation Message = \"Quarantining File " + shownName + " - " + path + "\"/>");
-  return AppendEntry(backup ? EntryType::RegistryBackup : EntryType::File, path, shownName,
-                     source.handle, static_cast<std::uint64_t>(size.QuadPart), times);
+  return AppendEntry(type, path, shownName, source.handle,
+                     static_cast<std::uint64_t>(size.QuadPart), times);
 }
 
 bool QuarantineWriter::AddFolder(const std::string& path, const std::string& name) {
@@ -265,7 +269,7 @@ bool QuarantineWriter::AddFolder(const std::string& path, const std::string& nam
 bool QuarantineWriter::AddRegistryBackup(const std::string& textFilePath,
                                          std::uint32_t registryItemCount) {
   const std::uint32_t index = count_;
-  if (!AddFile(textFilePath, "")) return false;
+  if (!AddFileAs(EntryType::RegistryBackup, textFilePath, "", nullptr)) return false;
   lastEntry_ = slots_[index];
   backupAdded_ = true;
   registryItems_ = registryItemCount;

@@ -38,10 +38,10 @@ class QuarantineWriter {
   // name is free, creating the folders of the path when needed; room for capacity files
   // and folders plus the registry backup.
   bool Create(const std::string& basePath, std::uint32_t capacity, std::string& finalPath);
-  // Copies the file in as an entry; with an empty name it is the registry backup. A file
-  // that cannot be opened or read whole adds nothing and leaves the archive as it was;
-  // unopenable tells whether it could not even be opened (in use, closed to us, gone), as
-  // opposed to an entry that failed on the way (a read or the archive's disk).
+  // Copies the file in as a file entry, whatever its name. A file that cannot be opened or read
+  // whole adds nothing and leaves the archive as it was; unopenable tells whether it could not even
+  // be opened (in use, closed to us, gone), as opposed to an entry that failed on the way (a read
+  // or the archive's disk).
   bool AddFile(const std::string& path, const std::string& name, bool* unopenable = nullptr);
   bool AddFolder(const std::string& path, const std::string& name);
   // Adds the registry text file and makes the item total count its registry items.
@@ -53,6 +53,9 @@ class QuarantineWriter {
   std::uint32_t ItemTotal() const;
 
  private:
+  // Copies the file in as a file entry or as the registry backup, named "REG BACKUP".
+  bool AddFileAs(EntryType type, const std::string& path, const std::string& name,
+                 bool* unopenable);
   // Appends one entry made of its fields and, when source is open, size bytes of content;
   // undone when anything fails.
   bool AppendEntry(EntryType type, const std::string& path, const std::string& name,

@@ -8,6 +8,7 @@
 #include "foundation/whole_file.h"
 #include "removal/quarantine_archive.h"
 #include "removal/registry_export.h"
+#include "scan/hosts_file.h"
 
 namespace removal {
 namespace {
@@ -71,9 +72,16 @@ bool QuarantineRun(const QuarantineStep& step, const std::vector<scan::FoundItem
                    std::string* archivePath) {
   platform::Machine& machine = step.machine;
   std::uint32_t capacity = 0;
-  for (const scan::FoundItem& item : listed)
-    if (item.selected && (item.kind == FoundItemKind::File || item.kind == FoundItemKind::Folder))
-      ++capacity;
+  bool hostsEntriesSelected = false;
+  for (const scan::FoundItem& item : listed) {
+    if (!item.selected) continue;
+    if (item.kind == FoundItemKind::File || item.kind == FoundItemKind::Folder) ++capacity;
+    if (item.kind == FoundItemKind::HostsEntry) hostsEntriesSelected = true;
+  }
+  // A hosts line cannot be put back on its own, so each hosts file goes in whole as a file.
+  const std::vector<std::string> hostsFiles =
+      hostsEntriesSelected ? scan::ExistingHostsFiles(machine) : std::vector<std::string>();
+  capacity += static_cast<std::uint32_t>(hostsFiles.size());
 
   StepGuard guard(machine.messages(), step.waitForOtherStepMs);
   step.logLine("<Quarantines>");
@@ -108,17 +116,26 @@ bool QuarantineRun(const QuarantineStep& step, const std::vector<scan::FoundItem
 
   std::uint32_t registryItems = 0;
   bool entriesFailed = false;
+  // A file that cannot be opened (in use, closed to us) is left out; one that failed on its
+  // way into the archive fails the step, so that nothing is removed unsaved.
+  auto addFile = [&](const std::string& path, const std::string& name) {
+    bool unopenable = false;
+    if (!writer.AddFile(path, name, &unopenable) && !unopenable) entriesFailed = true;
+  };
+  bool hostsFilesAdded = false;
   for (const scan::FoundItem& item : listed) {
     if (!item.selected) continue;
     const std::string& name = item.entry ? item.entry->name : std::string();
     switch (item.kind) {
-      case FoundItemKind::File: {
-        // A file that cannot be opened (in use, closed to us) is left out; one that failed on
-        // its way into the archive fails the step, so that nothing is removed unsaved.
-        bool unopenable = false;
-        if (!writer.AddFile(item.text, name, &unopenable) && !unopenable) entriesFailed = true;
+      case FoundItemKind::File:
+        addFile(item.text, name);
         break;
-      }
+      case FoundItemKind::HostsEntry:
+        // At the first hosts entry, under its spyware's name.
+        if (hostsFilesAdded) break;
+        hostsFilesAdded = true;
+        for (const std::string& path : hostsFiles) addFile(path, name);
+        break;
       case FoundItemKind::Folder:
         writer.AddFolder(item.text, name);
         break;

@@ -1,7 +1,8 @@
 // The quarantine step of a removal: every selected file, folder and registry trace of the
-// scan's listed items goes into one new archive in the program folder's "Quarantine" before
-// anything is removed. One step runs at a time on the machine, since the registry backup is
-// made in a temporary file of fixed name.
+// scan's listed items, and each hosts file whole when hosts entries are selected, goes into
+// one new archive in the program folder's "Quarantine" before anything is removed. One step
+// runs at a time on the machine, since the registry backup is made in a temporary file of
+// fixed name.
 #pragma once
 
 #include <ctime>

@@ -11,6 +11,7 @@
 #include "regedit/registry_io.h"
 #include "removal/quarantine_archive.h"
 #include "removal/quarantine_run.h"
+#include "scan/hosts_file.h"
 #include "support/fault_injection.h"
 #include "support/temp_image.h"
 
@@ -107,8 +108,7 @@ TEST_F(QuarantineTest, RegistryOnlySelectionIsOneBackupEntryAtOffset40) {
   const std::string backupPath = TempFolder() + "regbackup.reg";
   // Written while the backup file still exists, so that its times are the stored ones.
   const std::string path = Quarantine({Item(FoundItemKind::RegistryKey, "software\\spy\\sub"),
-                                       Item(FoundItemKind::RegistryValue, "software\\spy\\home"),
-                                       Item(FoundItemKind::HostsEntry, "spy.example")});
+                                       Item(FoundItemKind::RegistryValue, "software\\spy\\home")});
   EXPECT_EQ(path, "C:\\Program Files\\Vexmarl\\Quarantine\\Quarantine07-03-2005-14-05-09.vmq");
   EXPECT_FALSE(image_.Files().PathFileExistsA(backupPath.c_str()));
   const std::string backup =
@@ -176,6 +176,49 @@ TEST_F(QuarantineTest, ThreeFilesAreStoredWholeAndComeBackByteForByte) {
   EXPECT_EQ(image_.ReadFile("C:\\page.dat"), page);
   EXPECT_TRUE(image_.ReadFile("C:\\Spy Folder\\big.dat") == big);
   EXPECT_TRUE(image_.Files().PathFileExistsA(path.c_str()));  // the page deletes it, not this
+}
+
+TEST_F(QuarantineTest, HostsEntriesKeepTheirHostsFilesWholeAndARestorePutsTheLinesBack) {
+  const std::string windows = "C:\\WINDOWS\\hosts",
+                    etc = "C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
+  const std::string windowsBytes = "1.2.3.4 spy.example\n";
+  const std::string etcBytes = "127.0.0.1 localhost\r\n0.0.0.0\tav.example\n::1\tspy.example";
+  image_.WriteFile(windows, windowsBytes);
+  image_.WriteFile(etc, etcBytes);
+  image_.WriteFile("C:\\spy.dat", "spy");
+  const std::string windowsEntry = FileEntry(1, windows, "Spy", windowsBytes);
+  const std::string etcEntry = FileEntry(1, etc, "Spy", etcBytes);
+  const std::string fileEntry = FileEntry(1, "C:\\spy.dat", "Spy", "spy");
+  // The files go in whole, once, where the first hosts entry stands.
+  const std::string path = Quarantine({Item(FoundItemKind::HostsEntry, "spy.example"),
+                                       Item(FoundItemKind::File, "C:\\spy.dat"),
+                                       Item(FoundItemKind::HostsEntry, "av.example")});
+  const std::string archive = HostBytes(path);
+  const std::uint64_t first = 32 + 4 * 8, second = first + windowsEntry.size(),
+                      third = second + etcEntry.size(), backup = third + fileEntry.size();
+  EXPECT_EQ(archive.substr(0, 64),
+            Header(3, 4, 3, backup, archive.size(), {first, second, third, backup}));
+  EXPECT_EQ(archive.substr(first, backup - first), windowsEntry + etcEntry + fileEntry);
+  EXPECT_EQ(Lines(log_.begin() + 4, log_.begin() + 7),
+            (Lines{"<QInformation Message = \"Quarantining File Spy - " + windows + "\"/>",
+                   "<QInformation Message = \"Quarantining File Spy - " + etc + "\"/>",
+                   "<QInformation Message = \"Quarantining File Spy - C:\\spy.dat\"/>"}));
+
+  scan::HostsFiles hosts(image_.Machine());
+  hosts.BuildHostsFileSet();
+  ASSERT_TRUE(hosts.RemoveHostsEntries({"spy.example", "av.example"}));
+  EXPECT_EQ(image_.ReadFile(windows), "");
+  EXPECT_EQ(image_.ReadFile(etc), "127.0.0.1 localhost\r\n");
+  ASSERT_TRUE(RestoreArchive(image_.Machine(), path));
+  EXPECT_EQ(image_.ReadFile(windows), windowsBytes);
+  EXPECT_EQ(image_.ReadFile(etc), etcBytes);
+  // Without hosts entries in the selection the hosts files stay out.
+  EXPECT_EQ(ReadItemTotal(image_.Files(), Quarantine({Item(FoundItemKind::File, "C:\\spy.dat")})),
+            1u);
+  // A spyware entry without a name: its files are file entries still, not the registry backup.
+  entry_.name.clear();
+  const std::string unnamed = HostBytes(Quarantine({Item(FoundItemKind::HostsEntry, "x")}));
+  EXPECT_NE(unnamed.find(FileEntry(1, windows, "", windowsBytes)), std::string::npos);
 }
 
 TEST_F(QuarantineTest, AFileWhoseFolderIsGoneNeedsAFolderEntryBeforeIt) {
