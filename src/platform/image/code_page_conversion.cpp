@@ -91,7 +91,13 @@ std::string CodePage::FromUtf16Bytes(std::string_view bytes) const {
     } else {
       result += '?';
     }
-    const bool pair = unit >= 0xD800 && unit < 0xDC00 && rest.size() >= 4;
+    // A surrogate pair is one character; an unpaired surrogate is one too, and the unit
+    // after it is a character of its own.
+    const char16_t after = rest.size() >= 4
+                               ? static_cast<char16_t>(static_cast<unsigned char>(rest[2]) |
+                                                       static_cast<unsigned char>(rest[3]) << 8)
+                               : 0;
+    const bool pair = unit >= 0xD800 && unit < 0xDC00 && after >= 0xDC00 && after < 0xE000;
     return std::min(rest.size(), std::size_t{pair ? 4u : 2u});
   });
   return out;

@@ -1,6 +1,7 @@
 // The shell of a machine image: programs of the image (host executables under Windows names)
 // run as real child processes with the machine's environment, documents and URLs open
-// through the HKEY_CLASSES_ROOT associations, and shortcuts are read with liblnk.
+// through the HKEY_CLASSES_ROOT associations, and shortcuts are read with liblnk and, where
+// liblnk cannot read them, with the image's own reader of their layout.
 #pragma once
 
 #include <optional>
