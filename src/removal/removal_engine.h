@@ -65,6 +65,13 @@ platform::HKEY RootOfName(const std::string& name);
 // Texts of the system table for a status code, without CR and LF.
 std::string SystemMessage(platform::Machine& machine, platform::DWORD code);
 
+// The hosts entries of a removal run, removed together when the first of them comes.
+struct HostsEntriesOfRun {
+  std::vector<std::string> texts;
+  bool done = false;
+  bool removed = false;
+};
+
 class RemovalEngine {
  public:
   RemovalEngine(platform::Machine& machine, scan::ScanEngine& scan,
@@ -105,11 +112,6 @@ class RemovalEngine {
   RemovalHost& host_;
 
   // The hosts entries of the run under way; the files are rewritten once for all of them.
-  struct HostsEntriesOfRun {
-    std::vector<std::string> texts;
-    bool done = false;
-    bool removed = false;
-  };
   std::optional<HostsEntriesOfRun> runHostsEntries_;
 };
 
