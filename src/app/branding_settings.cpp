@@ -1,6 +1,7 @@
 #include "app/branding_settings.h"
 
 #include <new>
+#include <sstream>
 
 #include "foundation/markup_document.h"
 #include "foundation/out_of_memory.h"
@@ -41,6 +42,19 @@ unsigned ComponentValue(const std::string& text) {
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
     value = (value * 10 + static_cast<unsigned>(text[i] - '0')) & 0xFF;
   return negative ? (0x100 - value) & 0xFF : value;
+}
+
+// A PEM text as an element holds it, indented with the markup around it: each line without
+// its blanks, empty lines dropped, every line ended by a line feed.
+std::string KeyText(const std::string& element) {
+  std::string key, line;
+  std::istringstream lines(element);
+  while (std::getline(lines, line)) {
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos) continue;
+    key += line.substr(first, line.find_last_not_of(" \t\r") - first + 1) + "\n";
+  }
+  return key;
 }
 
 }  // namespace
@@ -85,6 +99,8 @@ void BrandingSettings::Load(platform::Files& files, const std::string& programFo
     }
     colours_[i] = RGB(component[0], component[1], component[2]);
   }
+  // The vendor's key stands after the colours.
+  if (document.FindChildElement("UPDATEKEY")) UPDATEKEY = KeyText(document.GetChildData());
   document.ResetPosition();
   if (document.FindElement(kSettingsRoot) && document.FindChildElement("LOGSMAIL")) {
     const std::string address = document.GetChildData();

@@ -64,6 +64,9 @@ class BrandingSettings {
  public:
   std::string APPNAME, REGISTRYNAME, EXENAME, COMPANYNAME, URLPROD, URLFRIEND, URLTERMS, URLSUPPORT,
       URLHELP, URLLOGO, VENDID, LANGID, CPID;
+  // The vendor's public key of signed update lists, in PEM form, after the colours; without
+  // one the updates are not verified.
+  std::string UPDATEKEY;
   // The makers' address for mailed logs: optional, wherever it stands in the file.
   std::string LOGSMAIL = kDefaultLogsMail;
 

@@ -112,6 +112,9 @@ void MainWindow::Initialise() {
   updateHooks.stopScan = [this] {
     machine_.messages().SendMessageA(window_, AbortScanMessage, 1, 1);
   };
+  updateHooks.note = [this](const std::string& text, bool) {
+    session_->Log().LogLine(UpdateLogLine(text));
+  };
   updates_ = std::make_unique<UpdateChecker>(
       machine_, branding_, resources_, view_.prompt(), settings,
       [this] { return session_->Database().version; }, std::move(updateHooks));

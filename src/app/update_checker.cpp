@@ -1,8 +1,10 @@
 #include "app/update_checker.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/program_folder.h"
+#include "foundation/markup_document.h"
 #include "foundation/number_text.h"
 #include "foundation/setting_names.h"
 #include "removal/removal_engine.h"
@@ -24,7 +26,17 @@ constexpr double kUncheckedDatabaseVersion = 15.0;
 // Texts.
 constexpr unsigned kErrorText = 157, kReplyText = 158, kProxyText = 159, kDatabaseOffer = 160,
                    kOfferCaption = 161, kProgramOffer = 162, kNothingNewerText = 163,
-                   kDownloadedText = 164, kDownloadFailedText = 165, kHandOverFailedText = 245;
+                   kDownloadedText = 164, kDownloadFailedText = 165, kHandOverFailedText = 245,
+                   kRefusedText = 255;
+
+// What the library said about the record's last list ("" for nothing).
+std::string VerificationText(const UpdateStatus& record) {
+  const int32_t length = CvVerificationText(&record, nullptr, 0);
+  std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
+  CvVerificationText(&record, text.data(), static_cast<int32_t>(text.size()));
+  text.resize(static_cast<std::size_t>(std::max(length, 0)));
+  return text;
+}
 
 }  // namespace
 
@@ -53,8 +65,13 @@ const char* UpdateStatusName(int code) {
                                        "UpdateDownloadFailed",
                                        "UpdateReplyShort",
                                        "UpdateReplyMismatch",
-                                       "UpdateProxyFailure"};
-  return code >= 1 && code <= 8 ? kNames[code] : "";
+                                       "UpdateProxyFailure",
+                                       "UpdateRefused"};
+  return code >= 1 && code <= 9 ? kNames[code] : "";
+}
+
+std::string UpdateLogLine(const std::string& note) {
+  return "<Information Message = \"" + foundation::MarkupDocument::EscapeAttribute(note) + "\"/>";
 }
 
 UpdateChecker::UpdateChecker(platform::Machine& machine, const BrandingSettings& branding,
@@ -94,6 +111,8 @@ void UpdateChecker::Initialise(platform::HWND window) {
                     kDatabaseCaption,
                     0,
                     kUncheckedDatabaseVersion};
+  programTrust_ = {sizeof(UpdateTrust), branding_.UPDATEKEY.c_str(), kProgramListIssuedValue};
+  databaseTrust_ = {sizeof(UpdateTrust), branding_.UPDATEKEY.c_str(), kDatabaseListIssuedValue};
   inProgress_ = userAsked_ = false;
 }
 
@@ -140,6 +159,12 @@ void UpdateChecker::StartCheck(UpdateChannel channel) {
   const bool program = channel == UpdateChannel::Program;
   UpdateStatus& record = program ? programRecord_ : databaseRecord_;
   CvSetup(program ? &programSetup_ : &databaseSetup_);
+  if (branding_.UPDATEKEY.empty()) {
+    if (program) Note("Updates are not verified: settings.xml names no update key");
+    CvSetTrust(nullptr);
+  } else {
+    CvSetTrust(program ? &programTrust_ : &databaseTrust_);
+  }
   CvInitialize(&record);
   record.notifyWindow = window_;
   record.showProgress = 1;
@@ -161,6 +186,15 @@ bool UpdateChecker::Ask(unsigned textId, std::initializer_list<TextArgument> arg
                              platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES;
 }
 
+void UpdateChecker::Note(const std::string& text, bool shown) {
+  if (hooks_.note) hooks_.note(text, shown);
+}
+
+std::string UpdateChecker::ListName(UpdateChannel channel) const {
+  return channel == UpdateChannel::Program ? "the program list " + programUrl_
+                                           : "the database list " + databaseUrl_;
+}
+
 void UpdateChecker::HandOver(UpdateStatus& record) {
   if (autoProgram_ && autoDatabase_) Say(kDownloadedText);
   if (hooks_.stopScan) hooks_.stopScan();
@@ -175,7 +209,18 @@ void UpdateChecker::OnStatus(int code) {
   UpdateStatus& record = Record();
   const UpdateChannel channel = phase_;
   if (hooks_.reported && UpdateStatusName(code)[0]) hooks_.reported(channel, code, record);
+  // A list taken with something to tell (its age) is noted as it goes on.
+  if ((code == UpdateAvailable || code == UpdateNone) && !VerificationText(record).empty())
+    Note(ListName(channel) + ": " + VerificationText(record));
   switch (code) {
+    case UpdateRefused: {
+      phase_ = UpdateChannel::Program;
+      const std::string reason = ListName(channel) + ": " + VerificationText(record);
+      Note("Update refused: " + reason, true);
+      Say(kRefusedText, {branding_.APPNAME, reason});
+      inProgress_ = false;
+      return;
+    }
     case UpdateError:
       phase_ = UpdateChannel::Program;
       Say(kErrorText,

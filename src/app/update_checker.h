@@ -29,6 +29,12 @@ constexpr int kProductId = 423;
 std::string DatabaseVersionText(double version);
 // The status code's name ("UpdateError" ...); "" for a code that is none.
 const char* UpdateStatusName(int code);
+// A note of the update checks as a line of the session log.
+std::string UpdateLogLine(const std::string& note);
+// The values of the program's settings key that keep the issue time of the list accepted
+// last on each channel.
+inline constexpr const char* kProgramListIssuedValue = "ProgramListIssued";
+inline constexpr const char* kDatabaseListIssuedValue = "DatabaseListIssued";
 
 enum class UpdateChannel { Program, Database };
 
@@ -39,6 +45,9 @@ class UpdateChecker {
     std::function<void()> stopScan;
     // Each outcome of a channel's check or download as it arrives.
     std::function<void(UpdateChannel, int code, const UpdateStatus&)> reported;
+    // What the session log is told about the lists' verification: a refusal (shown to the
+    // user in a message as well: shown), a list's age, updates that are not verified.
+    std::function<void(const std::string& text, bool shown)> note;
   };
 
   // databaseVersion gives the loaded definitions' version text.
@@ -73,6 +82,9 @@ class UpdateChecker {
   void Download(UpdateStatus& record);
   void HandOver(UpdateStatus& record);
   void Say(unsigned textId, std::initializer_list<TextArgument> arguments = {});
+  void Note(const std::string& text, bool shown = false);
+  // "the database list http://...": which list a note is about.
+  std::string ListName(UpdateChannel channel) const;
   bool Ask(unsigned textId, std::initializer_list<TextArgument> arguments);
   UpdateStatus& Record() {
     return phase_ == UpdateChannel::Program ? programRecord_ : databaseRecord_;
@@ -88,6 +100,7 @@ class UpdateChecker {
   platform::HWND window_ = nullptr;
   std::string settingsKey_, programUrl_, databaseUrl_;
   UpdateSetup programSetup_{}, databaseSetup_{};
+  UpdateTrust programTrust_{}, databaseTrust_{};
   UpdateStatus programRecord_{}, databaseRecord_{};
   bool inProgress_ = false, userAsked_ = false, checkOnly_ = false;
   bool corvane_ = true, autoProgram_ = true, autoDatabase_ = true;

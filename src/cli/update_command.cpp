@@ -43,8 +43,13 @@ int UpdateCommand(CliProgram& program, const UpdateOptions& options) {
     if (code == UpdateAvailable || code == UpdateDownloaded)
       status = std::max(status, kUpdateFound);
     if (code == UpdateError || code == UpdateDownloadFailed || code == UpdateReplyShort ||
-        code == UpdateReplyMismatch || code == UpdateProxyFailure)
+        code == UpdateReplyMismatch || code == UpdateProxyFailure || code == UpdateRefused)
       status = kExitCannotRun;
+  };
+  // What the log is told of the lists' verification, the user is told too.
+  hooks.note = [&](const std::string& text, bool shown) {
+    session.Log().LogLine(app::UpdateLogLine(text));
+    if (!shown) std::fprintf(stderr, "vexmarl-cli: %s\n", text.c_str());
   };
   app::UpdateChecker checker(
       machine, program.branding, program.resources, prompt, settings,

@@ -39,7 +39,23 @@ enum {
   UpdateDownloadFailed = 5,
   UpdateReplyShort = 6,
   UpdateReplyMismatch = 7,
-  UpdateProxyFailure = 8
+  UpdateProxyFailure = 8,
+  /* The list or a download was refused by the update key: detail is one of the reasons below,
+     CvVerificationText tells it in words. Nothing of that list is downloaded or installed. */
+  UpdateRefused = 9
+};
+
+/* Why a list or a download was refused. */
+enum {
+  RefusedNoSignature = 1,        /* no signature was served beside the list */
+  RefusedMalformedSignature = 2, /* the signature file is not an issue time and Base64 */
+  RefusedBadSignature = 3,       /* not the key's signature over this list */
+  RefusedUnusableKey = 4,        /* the update key is no RSA public key of 3072 bits or more */
+  RefusedReplayed = 5,           /* issued before the list accepted last on this channel */
+  RefusedFromTheFuture = 6,      /* issued more than a day after the machine's time */
+  RefusedOlderVersion = 7,       /* offers a version older than the installed one */
+  RefusedEntryWithoutDigest = 8, /* a file line carries no SHA-256 digest */
+  RefusedDigestMismatch = 9      /* a download does not match its digest */
 };
 
 /* One update check's configuration; copied whole, its texts are not. */
@@ -77,7 +93,23 @@ typedef struct UpdateEntry {
   const char* localCopy;
 } UpdateEntry;
 
+/* The vendor's key for the check set up last; CvSetup forgets it. With a key, a list is taken
+   only with a valid signature beside it (the list's address with ".sig" after its path),
+   issued no earlier than the list accepted last, whose issue time the library keeps in the
+   value issuedValue of the setup's settings key; every file must carry its SHA-256 digest and
+   match it. Without one (or a null record) lists are taken unverified. The texts are copied. */
+typedef struct UpdateTrust {
+  uint32_t recordSize;
+  const char* publicKey;   /* PEM: "-----BEGIN PUBLIC KEY-----" ... */
+  const char* issuedValue; /* e.g. "DatabaseListIssued" */
+} UpdateTrust;
+
 CV_EXPORT void CvSetup(const UpdateSetup* setup);
+CV_EXPORT void CvSetTrust(const UpdateTrust* trust);
+/* What the verification of the record's last list or download said: why it was refused, or a
+   notice about a list that was taken (its age); "" when there is nothing to say. Copies at
+   most size - 1 bytes and a NUL; returns the text's whole length. */
+CV_EXPORT int32_t CvVerificationText(const UpdateStatus* status, char* buffer, int32_t size);
 CV_EXPORT int32_t CvInitialize(UpdateStatus* status);
 CV_EXPORT void CvCleanup(UpdateStatus* status);
 CV_EXPORT int32_t CvQueryServer(UpdateStatus* status);

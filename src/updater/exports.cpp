@@ -1,5 +1,7 @@
 // The exports of Corvane.dll.
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <functional>
 
 #include "platform/threads.h"
@@ -39,9 +41,28 @@ void CvSetup(const UpdateSetup* setup) {
   if (setup) UpdateLibrary::Instance().Setup(*setup);
 }
 
+void CvSetTrust(const UpdateTrust* trust) {
+  updater::Trust slot;
+  if (trust && trust->publicKey) slot.publicKey = trust->publicKey;
+  if (trust && trust->issuedValue) slot.issuedValue = trust->issuedValue;
+  UpdateLibrary::Instance().SetTrust(std::move(slot));
+}
+
+int32_t CvVerificationText(const UpdateStatus* status, char* buffer, int32_t size) {
+  if (!status) return 0;
+  const std::string text = UpdateLibrary::Instance().VerificationText(*status);
+  if (buffer && size > 0) {
+    const std::size_t copied = std::min(text.size(), static_cast<std::size_t>(size) - 1);
+    std::memcpy(buffer, text.data(), copied);
+    buffer[copied] = '\0';
+  }
+  return static_cast<int32_t>(text.size());
+}
+
 int32_t CvInitialize(UpdateStatus* status) {
   if (!status) return 0;
   *status = UpdateStatus{};
+  UpdateLibrary::Instance().SetVerificationText(*status, {});
   status->connectTimeout = kDefaultConnectTimeout;
   status->currentVersion = UpdateLibrary::Instance().SetupSlot().currentVersion;
   return 1;

@@ -27,6 +27,31 @@ platform::Prompt& UpdateLibrary::Prompt() {
 void UpdateLibrary::Setup(const UpdateSetup& setup) {
   std::lock_guard guard(lock_);
   setup_ = setup;
+  trust_ = {};
+}
+
+void UpdateLibrary::SetTrust(Trust trust) {
+  std::lock_guard guard(lock_);
+  trust_ = std::move(trust);
+}
+
+Trust UpdateLibrary::TrustSlot() const {
+  std::lock_guard guard(lock_);
+  return trust_;
+}
+
+void UpdateLibrary::SetVerificationText(const UpdateStatus& status, std::string text) {
+  std::lock_guard guard(lock_);
+  if (text.empty())
+    verificationTexts_.erase(&status);
+  else
+    verificationTexts_[&status] = std::move(text);
+}
+
+std::string UpdateLibrary::VerificationText(const UpdateStatus& status) const {
+  std::lock_guard guard(lock_);
+  const auto found = verificationTexts_.find(&status);
+  return found == verificationTexts_.end() ? std::string() : found->second;
 }
 
 UpdateSetup UpdateLibrary::SetupSlot() const {

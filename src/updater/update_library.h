@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,6 +17,12 @@
 #include "updater/update_list.h"
 
 namespace updater {
+
+// The vendor's key of the check set up last, and where its accepted issue time is kept.
+struct Trust {
+  std::string publicKey, issuedValue;
+  bool Verifies() const { return !publicKey.empty(); }
+};
 
 class UpdateLibrary {
  public:
@@ -33,8 +40,14 @@ class UpdateLibrary {
     makePresenter_ = std::move(make);
   }
 
+  // Also forgets the trust of the check before.
   void Setup(const UpdateSetup& setup);
   UpdateSetup SetupSlot() const;
+  void SetTrust(Trust trust);
+  Trust TrustSlot() const;
+  // What the verification of the record's last list or download said ("" for nothing).
+  void SetVerificationText(const UpdateStatus& status, std::string text);
+  std::string VerificationText(const UpdateStatus& status) const;
   std::string Text(const char* UpdateSetup::*field) const;
 
   void ClearEntries();
@@ -51,8 +64,11 @@ class UpdateLibrary {
   UpdateProgressDialog* Progress() { return progress_.get(); }
 
  private:
-  mutable std::mutex lock_;  // guards the setup slot, the entries and the restart flag
+  mutable std::mutex lock_;  // guards the setup and trust slots, the texts, the entries and the
+                             // restart flag
   UpdateSetup setup_{};
+  Trust trust_;
+  std::map<const UpdateStatus*, std::string> verificationTexts_;
   std::vector<Entry> entries_;
   bool restart_ = false;
   std::atomic<int> cancel_{0};

@@ -8,6 +8,8 @@
 
 #include "foundation/md5_text.h"
 #include "platform/last_error.h"
+#include "updater/list_signature.h"
+#include "updater/list_trust.h"
 #include "updater/update_fetch.h"
 
 namespace updater {
@@ -15,8 +17,10 @@ namespace {
 
 using namespace platform;
 
-// An update list is a few lines a file: a longer reply is not one.
+// An update list is a few lines a file: a longer reply is not one. Nor is a longer signature
+// file one.
 constexpr std::size_t kLongestReply = 1 << 20;
+constexpr std::size_t kLongestSignatureFile = 1 << 16;
 constexpr const char* kTemporaryAlphabet = "1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr const char* kGateValue = "Corvane";
 
@@ -46,10 +50,90 @@ std::string TemporaryName(System& system) {
   return name;
 }
 
-// The second column of a file line carries a SHA-256 digest when it is 64 hexadecimal digits.
-bool IsSha256(const std::string& text) {
-  return text.size() == 64 &&
-         std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c); });
+void Refuse(UpdateLibrary& library, UpdateStatus& status, const ListVerdict& verdict) {
+  status.detail = verdict.refusal;
+  library.SetVerificationText(status, verdict.text);
+  Finish(status, UpdateRefused);
+}
+
+// Reads the body to its end; false when the transfer broke or the body is longer than limit
+// (error then tells which).
+bool ReadBody(Fetch& fetch, std::size_t limit, std::string& body, DWORD& error) {
+  char block[kBlockSize];
+  for (DWORD read = 0;;) {
+    if (!fetch.Read(block, sizeof block, read)) {
+      error = GetLastError();
+      return false;
+    }
+    if (read == 0) return true;
+    if (body.size() + read > limit) {
+      error = ERROR_INSUFFICIENT_BUFFER;
+      return false;
+    }
+    body.append(block, read);
+  }
+}
+
+// The signature's address: the list's with ".sig" after its path, before any query.
+std::string SignatureUrl(const std::string& listUrl) {
+  const std::size_t query = listUrl.find_first_of("?#");
+  std::string url = listUrl;
+  url.insert(query == std::string::npos ? url.size() : query, ".sig");
+  return url;
+}
+
+// The signature file served beside the list; nothing, with what happened in reason, when none
+// came.
+std::optional<std::string> FetchSignature(Machine& machine, UpdateStatus& status,
+                                          const std::string& url, std::string& reason) {
+  Fetch fetch(machine.internet(), status.connectTimeout,
+              [&status] { return AbortRequested(status); });
+  if (!fetch.Open(url)) {
+    reason = url + " could not be fetched (error " + std::to_string(GetLastError()) + ")";
+    return std::nullopt;
+  }
+  if (!fetch.Successful()) {
+    reason = "the server answered " + url + " with HTTP status " + std::to_string(fetch.Status());
+    return std::nullopt;
+  }
+  std::string body;
+  DWORD error = 0;
+  if (!ReadBody(fetch, kLongestSignatureFile, body, error)) {
+    reason = url + " could not be read (error " + std::to_string(error) + ")";
+    return std::nullopt;
+  }
+  return body;
+}
+
+// The issue time of the list accepted last on the channel, kept under the settings key.
+std::optional<long long> AcceptedIssue(Registry& registry, const std::string& key,
+                                       const std::string& value) {
+  HKEY opened = nullptr;
+  if (value.empty() || registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ,
+                                              &opened) != ERROR_SUCCESS)
+    return std::nullopt;
+  char text[64] = {};
+  DWORD size = sizeof text - 1, type = 0;
+  const bool read =
+      registry.RegQueryValueExA(opened, value.c_str(), nullptr, &type,
+                                reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS &&
+      type == REG_SZ;
+  registry.RegCloseKey(opened);
+  return read ? ReadIssueTime(std::string(text, strnlen(text, size))) : std::nullopt;
+}
+
+void KeepAcceptedIssue(Registry& registry, const std::string& key, const std::string& value,
+                       long long issued) {
+  HKEY opened = nullptr;
+  if (value.empty() ||
+      registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                               nullptr, &opened, nullptr) != ERROR_SUCCESS)
+    return;
+  const std::string text = IssueTimeText(issued);
+  registry.RegSetValueExA(opened, value.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>(text.size() + 1));
+  registry.RegCloseKey(opened);
 }
 
 }  // namespace
@@ -84,22 +168,33 @@ void RunQuery(UpdateLibrary& library, UpdateStatus& status) {
     return;
   }
   std::string reply;
-  char block[kBlockSize];
-  for (DWORD read = 0;;) {
-    if (!fetch.Read(block, sizeof block, read)) {
-      if (AbortRequested(status)) return;
-      status.detail = static_cast<int32_t>(GetLastError());
-      Finish(status, UpdateError);
-      return;
-    }
-    if (read == 0) break;
-    if (reply.size() + read > kLongestReply) {
-      status.detail = static_cast<int32_t>(ERROR_INSUFFICIENT_BUFFER);
-      Finish(status, UpdateError);
-      return;
-    }
-    reply.append(block, read);
+  if (DWORD error = 0; !ReadBody(fetch, kLongestReply, reply, error)) {
+    if (AbortRequested(status)) return;
+    status.detail = static_cast<int32_t>(error);
+    Finish(status, UpdateError);
+    return;
   }
+  // With the vendor's key, the list is read only once its signature holds.
+  const Trust trust = library.TrustSlot();
+  const std::string settingsKey = library.Text(&UpdateSetup::settingsKey);
+  ListVerdict taken;
+  if (trust.Verifies()) {
+    std::string missing;
+    const auto signature = FetchSignature(*machine, status, SignatureUrl(url), missing);
+    if (AbortRequested(status)) return;
+    taken = CheckListSignature(trust.publicKey, signature, missing, reply,
+                               AcceptedIssue(machine->registry(), settingsKey, trust.issuedValue),
+                               std::time(nullptr));
+    if (taken.refusal) {
+      Refuse(library, status, taken);
+      return;
+    }
+  }
+  auto accept = [&] {
+    if (!trust.Verifies()) return;
+    KeepAcceptedIssue(machine->registry(), settingsKey, trust.issuedValue, taken.issued);
+    library.SetVerificationText(status, taken.text);
+  };
   const std::vector<std::string> lines = SplitReplyLines(reply);
   if (lines.size() < 3) {
     status.detail = static_cast<int32_t>(lines.size());
@@ -107,7 +202,13 @@ void RunQuery(UpdateLibrary& library, UpdateStatus& status) {
     return;
   }
   status.serverVersion = ReadVersion(lines[0]);
-  if (!(status.serverVersion > library.SetupSlot().currentVersion)) {
+  const double installed = library.SetupSlot().currentVersion;
+  if (trust.Verifies() && status.serverVersion < installed) {
+    Refuse(library, status, CheckOffer(status.serverVersion, installed, {}));
+    return;
+  }
+  if (!(status.serverVersion > installed)) {
+    accept();
     Finish(status, UpdateNone);
     return;
   }
@@ -121,6 +222,14 @@ void RunQuery(UpdateLibrary& library, UpdateStatus& status) {
   std::vector<Entry> entries;
   for (std::size_t line = 3; line < lines.size(); ++line)
     entries.push_back(ReadFileLine(lines[line]));
+  if (trust.Verifies()) {
+    if (const ListVerdict offer = CheckOffer(status.serverVersion, installed, entries);
+        offer.refusal) {
+      Refuse(library, status, offer);
+      return;
+    }
+  }
+  accept();
   library.SetEntries(std::move(entries), restart);
   Finish(status, UpdateAvailable);
 }
@@ -146,6 +255,7 @@ bool RunDownload(UpdateLibrary& library, UpdateStatus& status) {
   };
   if (!machine) return fail();
   Files& files = machine->files();
+  const bool verified = library.TrustSlot().Verifies();
   auto stop = [&status, &cancel] { return AbortRequested(status) || cancel != 0; };
   for (std::size_t index = 0; index < entries.size(); ++index) {
     const std::string local = TemporaryName(machine->system());
@@ -178,12 +288,21 @@ bool RunDownload(UpdateLibrary& library, UpdateStatus& status) {
       }
     }
     CloseHandle(file);
-    // A digest the publisher gave must match what came.
-    if (IsSha256(entries[index].secondColumn) &&
-        foundation::Sha256OfFile(files, local).value_or("") !=
-            machine->Code().Lower(entries[index].secondColumn)) {
+    // A digest the publisher gave must match what came; with the vendor's key, every file has
+    // one, and a mismatch refuses the whole download.
+    const std::string& digest = entries[index].secondColumn;
+    if ((verified || IsSha256(digest)) &&
+        foundation::Sha256OfFile(files, local).value_or("") != machine->Code().Lower(digest)) {
       files.DeleteFileA(local.c_str());
-      return fail();
+      if (!verified) return fail();
+      if (progress) progress->Hide();
+      for (const std::string& path : written) files.DeleteFileA(path.c_str());
+      Refuse(
+          library, status,
+          {RefusedDigestMismatch,
+           "the download of \"" + entries[index].fileName + "\" does not match its SHA-256 digest",
+           0});
+      return false;
     }
   }
   PostStatus(status, UpdateDownloaded);

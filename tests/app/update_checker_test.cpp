@@ -2,7 +2,11 @@
 // what the user is asked and told, and what the options and failures change.
 #include "app/update_checker.h"
 
+#include <fstream>
+
 #include "app/main_window_fixture.h"
+#include "foundation/md5_text.h"
+#include "support/signed_list.h"
 #include "update_server/update_server.h"
 #include "updater/update_library.h"
 
@@ -36,8 +40,12 @@ class UpdateCheckTest : public MainWindowTest {
   std::string Offer(const std::string& version, const std::string& name,
                     const std::string& content = "new bytes") {
     if (!content.empty()) server_.Serve("/files/" + name, content);
-    return version + "\n1\n0\n" + name + "\t\t" + std::to_string(content.size()) + "\t" +
-           server_.Url("/files/" + name) + "\t0\t0\n";
+    return version + "\n1\n0\n" + name + "\t" + foundation::Sha256OfText(content) + "\t" +
+           std::to_string(content.size()) + "\t" + server_.Url("/files/" + name) + "\t0\t0\n";
+  }
+  // The list, signed by the shipped brand's key.
+  void ServeList(const std::string& path, const std::string& list) {
+    testing_support::ServeSigned(server_, path, list);
   }
   // Lets the window work until no check runs any more.
   bool WaitUntilIdle() {
@@ -68,17 +76,18 @@ class UpdateCheckTest : public MainWindowTest {
 };
 
 TEST_F(UpdateCheckTest, ARequestChecksTheProgramThenTheDefinitionsAndSaysWhenNothingIsNewer) {
-  server_.Serve(kProgramList, kNotNewer);
-  server_.Serve(kDatabaseList, "4.23\n0\n0\n");
+  ServeList(kProgramList, kNotNewer);
+  ServeList(kDatabaseList, "4.23\n0\n0\n");
   Start();
   RequestCheck();
-  EXPECT_EQ(server_.Asked(), (Lines{kProgramList, kDatabaseList}));
+  EXPECT_EQ(server_.Asked(), (Lines{kProgramList, std::string(kProgramList) + ".sig", kDatabaseList,
+                                    std::string(kDatabaseList) + ".sig"}));
   EXPECT_EQ(Asked(), Lines{Said(163)});
 }
 
 TEST_F(UpdateCheckTest, DecliningTheProgramGoesOnToTheDefinitionsWhoseVersionShowsItsDecimals) {
-  server_.Serve(kProgramList, Offer("4.3", "Vexmarl.exe"));
-  server_.Serve(kDatabaseList, Offer("15.25", "database.db"));
+  ServeList(kProgramList, Offer("4.3", "Vexmarl.exe"));
+  ServeList(kDatabaseList, Offer("15.25", "database.db"));
   view_.prompt_.AnswerMessage(IDNO);
   view_.prompt_.AnswerMessage(IDNO);
   Start();
@@ -89,7 +98,7 @@ TEST_F(UpdateCheckTest, DecliningTheProgramGoesOnToTheDefinitionsWhoseVersionSho
 
 TEST_F(UpdateCheckTest, AnErrorOfTheProgramChannelEndsTheCheck) {
   server_.Serve(kProgramList, "Not Found", 404);
-  server_.Serve(kDatabaseList, kNotNewer);
+  ServeList(kDatabaseList, kNotNewer);
   Start();
   RequestCheck();
   ASSERT_EQ(Asked().size(), 1u);
@@ -99,9 +108,9 @@ TEST_F(UpdateCheckTest, AnErrorOfTheProgramChannelEndsTheCheck) {
 }
 
 TEST_F(UpdateCheckTest, AFailedDownloadLetsTheUserAskAgain) {
-  server_.Serve(kProgramList, kNotNewer);
+  ServeList(kProgramList, kNotNewer);
   server_.Serve("/files/database.db", "gone", 404);
-  server_.Serve(kDatabaseList, Offer("15.25", "database.db", ""));
+  ServeList(kDatabaseList, Offer("15.25", "database.db", ""));
   view_.prompt_.AnswerMessage(IDYES);
   Start();
   RequestCheck();
@@ -112,8 +121,8 @@ TEST_F(UpdateCheckTest, AFailedDownloadLetsTheUserAskAgain) {
 
 TEST_F(UpdateCheckTest,
        WithoutTheAutomaticCheckNothingRunsUnlessAskedAndAnAskCountsForTheRunningCheck) {
-  server_.Serve(kProgramList, kNotNewer);
-  server_.Serve(kDatabaseList, kNotNewer);
+  ServeList(kProgramList, kNotNewer);
+  ServeList(kDatabaseList, kNotNewer);
   Start();  // Corvane is 0 on the test machine
   Send(WM_TIMER, kUpdateTimer);
   ASSERT_TRUE(WaitUntilIdle());
@@ -130,8 +139,8 @@ TEST_F(UpdateCheckTest,
 }
 
 TEST_F(UpdateCheckTest, AnAutomaticProgramUpdateDownloadsUnaskedAndAFailedHandOverWaits) {
-  server_.Serve(kProgramList, Offer("4.3", "Vexmarl.exe"));
-  server_.Serve(kDatabaseList, kNotNewer);
+  ServeList(kProgramList, Offer("4.3", "Vexmarl.exe"));
+  ServeList(kDatabaseList, kNotNewer);
   UserSettings settings(image_.Machine().registry(), "Vexmarl");
   settings.WriteNumber(kFixedSettingsKeyName, foundation::setting::kAutoProgramUpdate, 0);
   // The install list cannot be written: a read-only file holds its place.
@@ -155,6 +164,33 @@ TEST_F(UpdateCheckTest, AnAutomaticProgramUpdateDownloadsUnaskedAndAFailedHandOv
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   Send(WM_NULL);
   EXPECT_EQ(server_.Asked().size(), asked);  // the download waits for the installer
+}
+
+// A list that the brand's key did not sign is refused with its reason, on the screen and in
+// the session log; nothing it names is fetched, and the refusal ends the check.
+TEST_F(UpdateCheckTest, AListSignedWithAnotherKeyIsRefusedWithItsReasonAndNothingIsFetched) {
+  const std::string offer = Offer("4.3", "Vexmarl.exe");
+  server_.Serve(kProgramList, offer);
+  server_.Serve(
+      std::string(kProgramList) + ".sig",
+      testing_support::SignatureFile(offer, std::time(nullptr), testing_support::OtherUpdateKey()));
+  ServeList(kDatabaseList, kNotNewer);
+  Start();
+  RequestCheck();
+  ASSERT_EQ(Asked().size(), 1u);
+  const std::string reason = "the program list " + server_.Url(kProgramList) + "?vid=4701";
+  EXPECT_NE(Asked()[0].find("Vexmarl refused an update: " + reason), std::string::npos)
+      << Asked()[0];
+  EXPECT_NE(Asked()[0].find(": its signature is not the vendor's signature of this list."),
+            std::string::npos)
+      << Asked()[0];
+  EXPECT_EQ(Requests("/files/Vexmarl.exe") + Requests(kDatabaseList), 0);
+  const auto log = image_.Files().HostPathOf(window_->Session()->Log().FilePath());
+  ASSERT_TRUE(log);
+  std::ifstream in(*log, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("<Information Message = \"Update refused: " + reason), std::string::npos)
+      << text;
 }
 
 TEST(DatabaseVersionTextTest, ShowsTheLeadingNonZeroDecimals) {

@@ -7,13 +7,16 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <thread>
 
 #include "app/update_checker.h"
 #include "app/user_settings.h"
+#include "foundation/md5_text.h"
 #include "support/helper_process.h"
 #include "support/installed_program.h"
+#include "support/signed_list.h"
 #include "update_server/update_server.h"
 #include "updater/zip_writer.h"
 
@@ -135,11 +138,17 @@ TEST(UpdateSystemTest, TheCommandLineFetchesNewerDefinitionsForTheNextScan) {
                                   (work / "published" / "database.db").string() + "'",
                               &status);
   ASSERT_EQ(status, 0);
-  const std::string list =
-      testing_support::RunCommand(vxdb + " publish '" + (work / "published").string() +
-                                  "' --version 15.1 --base-url " + server.Url("/files"));
-  server.Serve("/vexmarlse/updatecore.aspx", "4.23\n0\n0\n");
-  server.Serve("/vexmarl/update.txt", list);
+  // The vendor signs the list with its key; the program's brand names the public half.
+  const fs::path published = work / "update.txt";
+  testing_support::RunCommand(vxdb + " publish '" + (work / "published").string() +
+                                  "' --version 15.1 --base-url " + server.Url("/files") +
+                                  " --out '" + published.string() + "' --sign '" +
+                                  testing_support::DemoUpdateKey() + "'",
+                              &status);
+  ASSERT_EQ(status, 0);
+  testing_support::ServeSigned(server, "/vexmarlse/updatecore.aspx", "4.23\n0\n0\n");
+  server.Serve("/vexmarl/update.txt", ReadHost(published));
+  server.Serve("/vexmarl/update.txt.sig", ReadHost(published.string() + ".sig"));
   server.Serve("/files/database.db", ReadHost(work / "published" / "database.db"));
   const std::string cli = "C:\\Program Files\\Vexmarl\\vexmarl-cli.exe";
 
@@ -170,6 +179,74 @@ TEST(UpdateSystemTest, TheCommandLineFetchesNewerDefinitionsForTheNextScan) {
   const auto host = image.Files().HostPathOf(log);
   ASSERT_TRUE(host) << log;
   EXPECT_NE(ReadHost(*host).find("DatabaseVersion = \"15.1\""), std::string::npos);
+}
+
+// A forged list and a forged download through the command line: each is refused with its
+// reason on standard error and in the session log, the command fails, and the program folder
+// stays byte for byte as it was.
+TEST(UpdateSystemTest, TheCommandLineRefusesForgedUpdatesAndChangesNothing) {
+  TempImage image("xp");
+  ASSERT_TRUE(testing_support::InstallProgram(image));
+  const fs::path program = image.HostPath("Program Files/Vexmarl");
+  const std::string cli = std::string(VEXMACHINE_PROGRAM) + " run '" + image.Root() +
+                          "' 'C:\\Program Files\\Vexmarl\\vexmarl-cli.exe' update --yes 2>&1";
+  // Each stage has a server of its own; the program channel offers nothing newer.
+  std::vector<std::unique_ptr<testing_support::UpdateServer>> servers;
+  auto stage = [&] {
+    servers.push_back(std::make_unique<testing_support::UpdateServer>());
+    testing_support::UpdateServer& server = *servers.back();
+    app::UserSettings(image.Machine().registry(), "Vexmarl")
+        .WriteText("Vexmarl", app::kUpdateServerValue, server.Url(""));
+    testing_support::ServeSigned(server, "/vexmarlse/updatecore.aspx", "4.23\n0\n0\n");
+    server.Serve("/files/database.db", "other definitions");
+    return &server;
+  };
+  auto offer = [](testing_support::UpdateServer& server) {
+    return "15.1\n1\n0\ndatabase.db\t" + foundation::Sha256OfText("new definitions") + "\t15\t" +
+           server.Url("/files/database.db") + "\t0\t0\n";
+  };
+  auto snapshot = [&] {
+    std::map<std::string, std::string> files;
+    for (const auto& file : fs::recursive_directory_iterator(program))
+      if (file.is_regular_file() && file.path().parent_path().filename() != "Logs")
+        files[file.path().string()] = foundation::Sha256OfText(ReadHost(file.path()));
+    return files;
+  };
+  // A first run, with nothing newer, sets up what every run of the program does.
+  testing_support::UpdateServer* server = stage();
+  testing_support::ServeSigned(*server, "/vexmarl/update.txt", "4.23\n0\n0\n");
+  int status = -1;
+  std::string output = testing_support::RunCommand(cli, &status);
+  ASSERT_EQ(status, 0) << output;
+  const auto before = snapshot();
+
+  // The database list under the signature of another list.
+  server = stage();
+  server->Serve("/vexmarl/update.txt", offer(*server));
+  server->Serve("/vexmarl/update.txt.sig", testing_support::SignatureFile("15.1\n0\n0\n"));
+  output = testing_support::RunCommand(cli, &status);
+  EXPECT_EQ(status, 2) << output;
+  EXPECT_NE(output.find("database\tUpdateRefused\t3\t0"), std::string::npos) << output;
+  EXPECT_NE(output.find("Vexmarl refused an update: the database list " +
+                        server->Url("/vexmarl/update.txt") +
+                        ": its signature is not the vendor's signature of this list."),
+            std::string::npos)
+      << output;
+
+  // Signed, but its file is not what the list says.
+  server = stage();
+  testing_support::ServeSigned(*server, "/vexmarl/update.txt", offer(*server));
+  output = testing_support::RunCommand(cli, &status);
+  EXPECT_EQ(status, 2) << output;
+  EXPECT_NE(output.find("the download of \"database.db\" does not match its SHA-256 digest"),
+            std::string::npos)
+      << output;
+  EXPECT_EQ(snapshot(), before);
+  std::string logs;
+  for (const auto& file : fs::directory_iterator(program / "Logs")) logs += ReadHost(file.path());
+  EXPECT_NE(logs.find("<Information Message = \"Update refused: the database list"),
+            std::string::npos)
+      << logs;
 }
 
 }  // namespace

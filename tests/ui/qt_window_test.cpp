@@ -24,6 +24,7 @@
 #include "app/user_settings.h"
 #include "foundation/setting_names.h"
 #include "support/installed_program.h"
+#include "support/signed_list.h"
 #include "ui/qt/window_driver.h"
 #include "update_server/update_server.h"
 #include "updater/update_library.h"
@@ -399,9 +400,10 @@ TEST_F(QtWindowTest, AnUpdateDownloadShowsItsProgressAndCancelStopsIt) {
   updater::UpdateLibrary::Instance().UseMachine(&image_.Machine());
   app::UserSettings(image_.Machine().registry(), "Vexmarl")
       .WriteText("Vexmarl", app::kUpdateServerValue, server.Url(""));
-  server.Serve("/vexmarlse/updatecore.aspx", "4.23\n0\n0\n");
-  server.Serve("/vexmarl/update.txt", "15.25\n1\n0\ndatabase.db\t\t1000000\t" +
-                                          server.Url("/files/database.db") + "\t0\t0\n");
+  testing_support::ServeSigned(server, "/vexmarlse/updatecore.aspx", "4.23\n0\n0\n");
+  testing_support::ServeSigned(server, "/vexmarl/update.txt",
+                               "15.25\n1\n0\ndatabase.db\t" + std::string(64, '0') + "\t1000000\t" +
+                                   server.Url("/files/database.db") + "\t0\t0\n");
   server.Server().Get(
       "/files/database.db", [](const httplib::Request&, httplib::Response& response) {
         response.set_content_provider(1000000, "application/octet-stream",

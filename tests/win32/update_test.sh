@@ -4,8 +4,10 @@
 # the Linux vxdb published, on the Linux update server at 127.0.0.1. vexmarl-cli.exe checks,
 # asks, downloads through WinINet, checks the digests and hands over to the system's
 # rundll32.exe, whose installer puts the files in place and starts the program again; the next
-# scan logs the new definitions' version. An archive with an entry that would land outside the
-# program folder, and a download the server cuts short, change nothing.
+# scan logs the new definitions' version. Every list is signed with the demo's key, which the
+# brand names: CryptoAPI checks the signatures, and each forgery is refused with its reason. An
+# archive with an entry that would land outside the program folder, and a download the server
+# cuts short, change nothing.
 #   tests/win32/update_test.sh BUILD_WINDOWS VXDB UPDATE_SERVER
 #                              (needs a display for Wine: run under xvfb-run)
 set -euo pipefail
@@ -77,8 +79,10 @@ mkdir -p "$site/vexmarlse" "$site/vexmarl" "$site/files"
 serve "$update_server" "$site"
 url=$served
 import $'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexmarl]\r\n"UpdateServer"="'"$url"$'"\r\n'
-# The program itself is not newer.
+# The program itself is not newer. The vendor signs every list.
+key=$top/data/demo/update-key.pem
 printf '4.23\n0\n0\n' >"$site/vexmarlse/updatecore.aspx"
+"$vxdb" sign "$site/vexmarlse/updatecore.aspx" "$key"
 temp=$(unix "$(variable TEMP)")
 downloads() { find "$temp" -maxdepth 1 -regextype posix-extended -regex '.*/[0-9A-Z]{10}'; }
 
@@ -108,7 +112,7 @@ archive() {
 publish() {
   cp "$1"/* "$site/files/"
   "$vxdb" publish "$1" --version "$2" --restart "$3" --base-url "$url/files" \
-    >"$site/vexmarl/update.txt"
+    --out "$site/vexmarl/update.txt" --sign "$key"
 }
 # Waits until no install list waits and no installer runs, and with "restart" until the
 # installer has started the program again (the update command, without arguments this time,
@@ -199,8 +203,52 @@ await_installer
 [ "$(holdings)" = "$before" ] || fail "the archive changed the program folder"
 [ -z "$(downloads)" ] || fail "downloads were left behind: $(downloads)"
 
+# Forged lists and downloads: each refused with its reason, nothing fetched is installed.
+list=$site/vexmarl/update.txt
+cp "$work/newest.db" "$site/files/forged.db"
+offer="15.4\n1\n0\ndatabase.db\t$(sha256sum "$work/newest.db" | cut -d' ' -f1)\t1\t$url/files/forged.db\t0\t0\n"
+# Serves the list (printf text), signed as the rest of the arguments say, and expects the
+# refusal's reason code.
+refused() {
+  local reason=$1 text=$2 how=$3
+  printf "$text" >"$list"
+  rm -f "$list.sig"
+  case $how in
+    signed) "$vxdb" sign "$list" "$key" ;;
+    issued) "$vxdb" sign "$list" "$key" --issued "$4" ;;
+    other-key) "$vxdb" sign "$list" "$top/tests/updater/keys/other-key.pem" ;;
+    byte-changed) "$vxdb" sign "$list" "$key" && sed -i '1s/^15/16/' "$list" ;;
+    other-list) printf '15.1\n0\n0\n' >"$list.other" && "$vxdb" sign "$list.other" "$key" &&
+      mv "$list.other.sig" "$list.sig" ;;
+    empty) : >"$list.sig" ;;
+    garbage) printf '2026-12-09T10:00:00Z\nnot a signature\n' >"$list.sig" ;;
+    missing) ;;
+  esac
+  cli update --yes
+  [ "$status" -eq 2 ] && [[ $(tail -n1 "$work/out") == $'database\tUpdateRefused\t'"$reason"$'\t'* ]] ||
+    fail "a list ($how) was not refused with reason $reason: $(cat "$work/out") $(cat "$work/errors")"
+  grep -qF 'Vexmarl refused an update: the database list' "$work/errors" ||
+    fail "the refusal ($how) was not told: $(cat "$work/errors")"
+}
+refused 3 "$offer" byte-changed
+refused 3 "$offer" other-list
+refused 3 "$offer" other-key
+refused 1 "$offer" missing
+refused 2 "$offer" empty
+refused 2 "$offer" garbage
+refused 8 "15.4\n1\n0\ndatabase.db\t\t1\t$url/files/forged.db\t0\t0\n" signed
+refused 9 "${offer/$(sha256sum "$work/newest.db" | cut -d' ' -f1)/$(printf x | sha256sum | cut -d' ' -f1)}" signed
+refused 5 "$offer" issued "$(date -u -d '-1 hour' +%Y-%m-%dT%H:%M:%SZ)"
+refused 7 "15.0\n0\n0\n" signed
+grep -qF '<Information Message = "Update refused: the database list' "$folder"/Logs/* ||
+  fail "no refusal reached the session log"
+await_installer
+[ -z "$installer" ] || fail "an installer ran for a refused update: $installer"
+[ "$(holdings)" = "$before" ] || fail "a refused update changed the program folder"
+[ -z "$(downloads)" ] || fail "a refused download was left behind: $(downloads)"
+
 # A download the server cuts short, though its length was announced, changes nothing either,
-# even where the list carries no digest to catch it. (Each update command clears the mark of
+# even though its digest is in the signed list. (Each update command clears the mark of
 # the hand-over before, as the window's start does.)
 serve perl -MIO::Socket::INET -e '
   open my $in, "<:raw", $ARGV[0] or die; my $body = do { local $/; <$in> };
@@ -215,8 +263,9 @@ serve perl -MIO::Socket::INET -e '
     close $connection;
   }' "$work/newest.db"
 size=$(stat -c %s "$work/newest.db")
-printf '15.3\n1\n0\ndatabase.db\t\t%s\t%s/database.db\t0\t0\n' "$size" "$served" \
-  >"$site/vexmarl/update.txt"
+printf '15.3\n1\n0\ndatabase.db\t%s\t%s\t%s/database.db\t0\t0\n' \
+  "$(sha256sum "$work/newest.db" | cut -d' ' -f1)" "$size" "$served" >"$site/vexmarl/update.txt"
+"$vxdb" sign "$site/vexmarl/update.txt" "$key"
 cli update --yes
 [ "$status" -eq 2 ] || fail "the cut download ended with $status: $(cat "$work/errors")"
 [ "$(tail -n1 "$work/out")" = $'database\tUpdateDownloadFailed\t0\t15.3' ] ||
@@ -225,4 +274,4 @@ await_installer
 [ -z "$installer" ] || fail "an installer ran for a cut download: $installer"
 [ "$(holdings)" = "$before" ] || fail "the cut download changed the program folder"
 [ "$(value 'HKLM\SOFTWARE\Vexmarl' DownloadComplete)" = 0x0 ] || fail "a cut download was handed over"
-echo "update test: newer definitions and an archive were installed through rundll32.exe; a zip-slip archive and a cut download changed nothing"
+echo "update test: newer definitions and an archive were installed through rundll32.exe; ten forgeries were refused; a zip-slip archive and a cut download changed nothing"

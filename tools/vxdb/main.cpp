@@ -6,11 +6,16 @@
 //   vxdb dump --machine IMAGE [--program-folder WINPATH] DB
 //                                        every record of the loaded model, one a line
 //   vxdb publish DIR --version V [--restart 0|1] --base-url URL
-//                                        the update list for the files of DIR
+//        [--out LIST [--sign KEY.pem [--issued TIME]]]
+//                                        the update list for the files of DIR, on standard
+//                                        output or into LIST, signed into LIST.sig
+//   vxdb sign LIST KEY.pem [--issued TIME]
+//                                        the signature LIST.sig of an update list
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,6 +26,8 @@
 #include "definitions/database_loader.h"
 #include "foundation/markup_document.h"
 #include "platform/image/image_machine.h"
+#include "updater/list_signature.h"
+#include "vxdb/list_signing.h"
 #include "vxdb/publish.h"
 
 namespace {
@@ -35,7 +42,9 @@ int Usage() {
       "       vxdb pack TEXT DB | vxdb unpack DB TEXT\n"
       "       vxdb info [--machine IMAGE] DB\n"
       "       vxdb dump --machine IMAGE [--program-folder WINPATH] DB\n"
-      "       vxdb publish DIR --version V [--restart 0|1] --base-url URL\n",
+      "       vxdb publish DIR --version V [--restart 0|1] --base-url URL\n"
+      "            [--out LIST [--sign KEY.pem [--issued YYYY-MM-DDTHH:MM:SSZ]]]\n"
+      "       vxdb sign LIST KEY.pem [--issued YYYY-MM-DDTHH:MM:SSZ]\n",
       stderr);
   return 2;
 }
@@ -222,8 +231,28 @@ void PrintDump(const DefinitionDatabase& database) {
                 script.reboot ? 1 : 0, script.scriptFile.c_str());
 }
 
+// The issue time of a signature: the one given, else now.
+std::optional<long long> IssueTime(const std::string& text) {
+  if (text.empty()) return static_cast<long long>(std::time(nullptr));
+  return updater::ReadIssueTime(text);
+}
+
+// Writes LIST.sig for the list's bytes.
+int WriteSignature(const std::string& listPath, const std::string& list, const std::string& key,
+                   const std::string& issuedText) {
+  const auto issued = IssueTime(issuedText);
+  if (!issued) return Fail("the issue time must be written YYYY-MM-DDTHH:MM:SSZ: " + issuedText);
+  std::string error;
+  const auto signature = vxdb::SignatureFileFor(key, list, *issued, &error);
+  if (!signature) return Fail(error);
+  if (!WriteHostFile(listPath + ".sig", *signature))
+    return Fail("cannot write " + listPath + ".sig");
+  return 0;
+}
+
 int Publish(const std::vector<std::string>& args) {
   vxdb::PublishOptions options;
+  std::string out, key, issued;
   if (args.empty()) return Usage();
   options.folder = args[0];
   for (std::size_t i = 1; i < args.size(); i += 2) {
@@ -234,16 +263,36 @@ int Publish(const std::vector<std::string>& args) {
       options.baseUrl = args[i + 1];
     } else if (args[i] == "--restart" && (args[i + 1] == "0" || args[i + 1] == "1")) {
       options.restart = args[i + 1] == "1";
+    } else if (args[i] == "--out") {
+      out = args[i + 1];
+    } else if (args[i] == "--sign") {
+      key = args[i + 1];
+    } else if (args[i] == "--issued") {
+      issued = args[i + 1];
     } else {
       return Usage();
     }
   }
   if (options.version.empty() || options.baseUrl.empty()) return Usage();
+  // A signature belongs beside its list's file.
+  if ((!key.empty() || !issued.empty()) && out.empty()) return Usage();
+  if (!issued.empty() && key.empty()) return Usage();
   std::string error;
   const auto list = vxdb::UpdateListFor(options, &error);
   if (!list) return Fail(error);
-  std::fputs(list->c_str(), stdout);
-  return 0;
+  if (out.empty()) {
+    std::fputs(list->c_str(), stdout);
+    return 0;
+  }
+  if (!WriteHostFile(out, *list)) return Fail("cannot write " + out);
+  return key.empty() ? 0 : WriteSignature(out, *list, key, issued);
+}
+
+int Sign(const std::vector<std::string>& args) {
+  if (args.size() != 2 && !(args.size() == 4 && args[2] == "--issued")) return Usage();
+  const auto list = ReadHostFile(args[0]);
+  if (!list) return Fail("cannot read " + args[0]);
+  return WriteSignature(args[0], *list, args[1], args.size() == 4 ? args[3] : "");
 }
 
 }  // namespace
@@ -256,6 +305,7 @@ int main(int argc, char** argv) {
   if (command == "pack") return Pack(args);
   if (command == "unpack") return Unpack(args);
   if (command == "publish") return Publish(args);
+  if (command == "sign") return Sign(args);
   if (command == "info" || command == "dump") {
     LoadOptions options;
     if (!ParseLoadOptions(args, options)) return Usage();

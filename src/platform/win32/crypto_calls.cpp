@@ -1,5 +1,7 @@
 #include "platform/win32/crypto_calls.h"
 
+#include <climits>
+
 #include "platform/win32/windows_door.h"
 
 // After <windows.h>: CryptoAPI's declarations need its types.
@@ -9,6 +11,7 @@ namespace win32 {
 
 static_assert(sizeof(HCRYPTPROV) == sizeof(std::uintptr_t));
 static_assert(sizeof(HCRYPTHASH) == sizeof(std::uintptr_t));
+static_assert(sizeof(HCRYPTKEY) == sizeof(std::uintptr_t));
 
 namespace {
 
@@ -56,6 +59,57 @@ bool HashValue(std::uintptr_t hash, std::string& value) {
 
 void DestroyHash(std::uintptr_t hash) {
   ::CryptDestroyHash(hash);
+}
+
+bool DecodeBase64(std::string_view text, bool pem, std::string& bytes) {
+  bytes.clear();
+  if (text.empty() || text.size() > UINT_MAX) return false;
+  const DWORD format = pem ? CRYPT_STRING_BASE64HEADER : CRYPT_STRING_BASE64;
+  const auto length = static_cast<DWORD>(text.size());
+  DWORD size = 0;
+  if (!::CryptStringToBinaryA(text.data(), length, format, nullptr, &size, nullptr, nullptr))
+    return false;
+  bytes.assign(size, '\0');
+  if (!::CryptStringToBinaryA(text.data(), length, format, reinterpret_cast<BYTE*>(bytes.data()),
+                              &size, nullptr, nullptr)) {
+    bytes.clear();
+    return false;
+  }
+  bytes.resize(size);
+  return !bytes.empty();
+}
+
+std::uintptr_t ImportRsaPublicKey(std::uintptr_t provider, const std::string& der, unsigned& bits) {
+  bits = 0;
+  CERT_PUBLIC_KEY_INFO* info = nullptr;
+  DWORD infoSize = 0;
+  if (der.size() > UINT_MAX ||
+      !::CryptDecodeObjectEx(
+          X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, reinterpret_cast<const BYTE*>(der.data()),
+          static_cast<DWORD>(der.size()), CRYPT_DECODE_ALLOC_FLAG, nullptr, &info, &infoSize))
+    return 0;
+  HCRYPTKEY key = 0;
+  const bool rsa =
+      info->Algorithm.pszObjId && std::string_view(info->Algorithm.pszObjId) == szOID_RSA_RSA;
+  if (rsa && !::CryptImportPublicKeyInfo(provider, X509_ASN_ENCODING, info, &key)) key = 0;
+  ::LocalFree(info);
+  if (!key) return 0;
+  DWORD length = 0, lengthSize = sizeof length;
+  if (::CryptGetKeyParam(key, KP_KEYLEN, reinterpret_cast<BYTE*>(&length), &lengthSize, 0))
+    bits = length;
+  return key;
+}
+
+void DestroyKey(std::uintptr_t key) {
+  ::CryptDestroyKey(key);
+}
+
+bool VerifySignature(std::uintptr_t hash, const std::string& signature, std::uintptr_t key) {
+  if (signature.empty() || signature.size() > UINT_MAX) return false;
+  // CryptoAPI takes the signature's bytes least significant first.
+  std::string reversed(signature.rbegin(), signature.rend());
+  return ::CryptVerifySignatureA(hash, reinterpret_cast<const BYTE*>(reversed.data()),
+                                 static_cast<DWORD>(reversed.size()), key, nullptr, 0) != FALSE;
 }
 
 }  // namespace win32

@@ -1,9 +1,11 @@
-// Seam: hashes through CryptoAPI (advapi32). Provider contexts and hash objects are the
-// system's HCRYPTPROV and HCRYPTHASH values as std::uintptr_t, 0 for none.
+// Seam: hashes and signature checks through CryptoAPI (advapi32, crypt32). Provider contexts,
+// hash objects and keys are the system's HCRYPTPROV, HCRYPTHASH and HCRYPTKEY values as
+// std::uintptr_t, 0 for none.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace win32 {
 
@@ -20,5 +22,15 @@ bool HashData(std::uintptr_t hash, const void* data, std::uint32_t size);
 // The digest's bytes (HP_HASHVAL); the hash takes no more data after it.
 bool HashValue(std::uintptr_t hash, std::string& value);
 void DestroyHash(std::uintptr_t hash);
+
+// The bytes of a Base64 text, or of the block of a PEM text ("-----BEGIN ...") when pem.
+bool DecodeBase64(std::string_view text, bool pem, std::string& bytes);
+// An RSA public key from its DER SubjectPublicKeyInfo, with its length in bits; 0 when the
+// bytes are no such key.
+std::uintptr_t ImportRsaPublicKey(std::uintptr_t provider, const std::string& der, unsigned& bits);
+void DestroyKey(std::uintptr_t key);
+// Whether the signature (its bytes in the order a signer writes them, most significant
+// first) was made over the hash's data with the key's private half, PKCS #1 v1.5.
+bool VerifySignature(std::uintptr_t hash, const std::string& signature, std::uintptr_t key);
 
 }  // namespace win32

@@ -1,40 +1,15 @@
-// Digests of the Windows build, through CryptoAPI. The RSA and AES provider has SHA-256 from
-// Windows XP SP3 on; where it is missing, the full RSA provider still makes MD5, and a
-// SHA-256 digest reports itself unusable.
+// Digests of the Windows build, through CryptoAPI: a SHA-256 digest reports itself unusable
+// where the system has only the full RSA provider.
 #include <algorithm>
 #include <cstdint>
 
 #include "platform/digest.h"
 #include "platform/win32/crypto_calls.h"
+#include "platform/win32/crypto_provider.h"
 
 namespace platform {
 
 namespace {
-
-// One provider context for the whole process, made at the first digest: acquiring one
-// reads the registry each time, and hash objects of one context may live on any thread.
-class HashProvider {
- public:
-  HashProvider() {
-    handle_ = win32::AcquireHashProvider(win32::HashProviderType::RsaAes);
-    if (!handle_) handle_ = win32::AcquireHashProvider(win32::HashProviderType::RsaFull);
-  }
-  ~HashProvider() {
-    if (handle_) win32::ReleaseHashProvider(handle_);
-  }
-  HashProvider(const HashProvider&) = delete;
-  HashProvider& operator=(const HashProvider&) = delete;
-
-  std::uintptr_t Handle() const { return handle_; }
-
- private:
-  std::uintptr_t handle_ = 0;
-};
-
-std::uintptr_t SharedProvider() {
-  static const HashProvider provider;
-  return provider.Handle();
-}
 
 // CryptHashData takes at most a DWORD's worth of bytes a call.
 constexpr std::size_t kLargestPiece = std::size_t{1} << 30;
@@ -49,7 +24,7 @@ struct Digest::State {
 };
 
 Digest::Digest(DigestKind kind) : state_(std::make_unique<State>()) {
-  if (const std::uintptr_t provider = SharedProvider()) {
+  if (const std::uintptr_t provider = win32_crypto::SharedProvider()) {
     state_->hash =
         win32::CreateHash(provider, kind == DigestKind::Md5 ? win32::HashAlgorithm::Md5
                                                             : win32::HashAlgorithm::Sha256);

@@ -10,6 +10,8 @@ target_sources(vexmarl_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/console_calls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/crypto_calls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/crypto_digest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/crypto_provider.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/crypto_signature.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_calls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_fallbacks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/internet_calls.cpp
@@ -55,4 +57,4 @@ target_sources(vexmarl_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/win32_tool_help.cpp
 )
 target_link_libraries(vexmarl_platform PUBLIC
-  advapi32 shell32 shlwapi ole32 oleaut32 uuid user32 gdi32 comctl32 comdlg32 wininet)
+  advapi32 crypt32 shell32 shlwapi ole32 oleaut32 uuid user32 gdi32 comctl32 comdlg32 wininet)
