@@ -43,6 +43,13 @@ class UpdateCheckTest : public MainWindowTest {
     return version + "\n1\n0\n" + name + "\t" + foundation::Sha256OfText(content) + "\t" +
            std::to_string(content.size()) + "\t" + server_.Url("/files/" + name) + "\t0\t0\n";
   }
+  // What the window's session log holds so far.
+  std::string SessionLog() {
+    const auto log = image_.Files().HostPathOf(window_->Session()->Log().FilePath());
+    if (!log) return {};
+    std::ifstream in(*log, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
   // The list, signed by the shipped brand's key.
   void ServeList(const std::string& path, const std::string& list) {
     testing_support::ServeSigned(server_, path, list);
@@ -185,11 +192,23 @@ TEST_F(UpdateCheckTest, AListSignedWithAnotherKeyIsRefusedWithItsReasonAndNothin
             std::string::npos)
       << Asked()[0];
   EXPECT_EQ(Requests("/files/Vexmarl.exe") + Requests(kDatabaseList), 0);
-  const auto log = image_.Files().HostPathOf(window_->Session()->Log().FilePath());
-  ASSERT_TRUE(log);
-  std::ifstream in(*log, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string text = SessionLog();
   EXPECT_NE(text.find("<Information Message = \"Update refused: " + reason), std::string::npos)
+      << text;
+}
+
+// A brand without a key reads lists as they come, and the log says so.
+TEST_F(UpdateCheckTest, WithoutAnUpdateKeyListsAreTakenUnverifiedAndTheLogSaysSo) {
+  branding_.UPDATEKEY.clear();
+  server_.Serve(kProgramList, kNotNewer);
+  server_.Serve(kDatabaseList, kNotNewer);
+  Start();
+  RequestCheck();
+  EXPECT_EQ(Asked(), Lines{Said(163)});
+  EXPECT_EQ(server_.Asked(), (Lines{kProgramList, kDatabaseList}));
+  const std::string text = SessionLog();
+  EXPECT_NE(text.find("Updates are not verified: settings.xml names no update key"),
+            std::string::npos)
       << text;
 }
 
