@@ -2,79 +2,40 @@
 // lines, timed against `grep -F -f` of the same texts over the same file's non-loopback
 // lines in the same run (best of three each).
 //   build/bench/hosts_phase_bench
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
+#include <vector>
 
 #include "bench_row.h"
-#include "definitions/database_file.h"
-#include "definitions/database_loader.h"
-#include "platform/image/image_machine.h"
+#include "hosts_bench_image.h"
 #include "scan/scan_engine.h"
-#include "vexmachine/create_image.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using namespace hosts_bench;
 
 constexpr int kLines = 100000, kTraces = 4000, kRounds = 3;
-
-double Seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-std::string Host(int i) {
-  return "ads" + std::to_string(i * 7919 % 1000003) + ".tracker" + std::to_string(i % 97) +
-         ".example";
-}
 
 }  // namespace
 
 int main() {
-  const fs::path root =
-      fs::temp_directory_path() / ("vexmarl-hosts-bench-" + std::to_string(getpid()));
-  vexmachine::ImageOptions options;
-  if (std::string error = vexmachine::CreateImage(root.string(), options); !error.empty()) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return 1;
-  }
-  const fs::path hosts =
-      root / "drives" / "C" / "WINDOWS" / "system32" / "drivers" / "etc" / "hosts";
+  const fs::path root = NewImage("vexmarl-hosts-bench");
+  if (root.empty()) return 1;
+  const fs::path hosts = HostsFile(root);
   {
     std::ofstream out(hosts, std::ios::binary);
     for (int i = 0; i < kLines; ++i)
       out << (i % 50 == 0 ? "127.0.0.1 local" + std::to_string(i) : "0.0.0.0 " + Host(i)) << "\r\n";
   }
   // Every other trace names a host of the file; the rest name none.
-  std::string text = "<NA VERSION=\"1\" DATE=\"d\">";
+  std::vector<std::string> traces;
+  for (int t = 0; t < kTraces; ++t)
+    traces.push_back(t % 2 ? Host(t * 17 % kLines + 1) : "absent" + std::to_string(t) + ".example");
   const fs::path patterns = root / "patterns.txt";
-  {
-    std::ofstream out(patterns);
-    for (int e = 0; e < 40; ++e) {
-      text += "<SW NAME=\"Spy " + std::to_string(e) + "\"><HOSTS>";
-      for (int t = e; t < kTraces; t += 40) {
-        const std::string host =
-            t % 2 ? Host(t * 17 % kLines + 1) : "absent" + std::to_string(t) + ".example";
-        text += "<HOST NAME=\"" + host + "\"/>";
-        out << host << "\n";
-      }
-      text += "</HOSTS></SW>";
-    }
-  }
-  text += "</NA>";
   auto machine = platform::ImageMachine::Open(root.string());
   definitions::DefinitionDatabase database;
-  definitions::DatabaseLoader loader(*machine, "C:\\", database);
-  if (!loader.LoadBytes(definitions::PackDatabaseText(text))) {
-    std::fprintf(stderr, "the generated definitions do not load\n");
-    return 1;
-  }
+  if (!LoadHostsDefinitions(*machine, database, traces, 40, patterns)) return 1;
   scan::ScanHost host;
   host.logLine = [](const std::string&) {};
   host.readNumber = [](const char* name) -> platform::DWORD {

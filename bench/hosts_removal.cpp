@@ -4,41 +4,24 @@
 // each); the two results must be the same bytes. Then, for comparison, one rewrite per entry
 // as removal did before, timed over a few entries.
 //   build/bench/hosts_removal_bench
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "bench_row.h"
-#include "definitions/database_file.h"
-#include "definitions/database_loader.h"
-#include "platform/image/image_machine.h"
+#include "hosts_bench_image.h"
 #include "platform/prompt.h"
 #include "removal/removal_engine.h"
 #include "scan/scan_engine.h"
-#include "vexmachine/create_image.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using namespace hosts_bench;
 
 constexpr int kLines = 200000, kFound = 4000, kEntries = 40, kRounds = 3, kAlone = 20;
-
-double Seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-std::string Host(int i) {
-  return "ads" + std::to_string(i * 7919 % 1000003) + ".tracker" + std::to_string(i % 97) +
-         ".example";
-}
 
 // A line of a large blocking list: mostly "0.0.0.0" and "127.0.0.1" mappings, some with
 // tabs, IPv6 and comments; every seventh ends in LF alone, the others in CR LF.
@@ -68,15 +51,9 @@ std::string ReadHostFile(const fs::path& path) {
 }  // namespace
 
 int main() {
-  const fs::path root =
-      fs::temp_directory_path() / ("vexmarl-hosts-removal-bench-" + std::to_string(getpid()));
-  vexmachine::ImageOptions options;
-  if (std::string error = vexmachine::CreateImage(root.string(), options); !error.empty()) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return 1;
-  }
-  const fs::path hosts =
-      root / "drives" / "C" / "WINDOWS" / "system32" / "drivers" / "etc" / "hosts";
+  const fs::path root = NewImage("vexmarl-hosts-removal-bench");
+  if (root.empty()) return 1;
+  const fs::path hosts = HostsFile(root);
   std::string original;
   for (int i = 0; i < kLines; ++i) original += Line(i);
   // The found texts: hosts of 4,000 ordinary lines spread over the file, a hundred for each
@@ -89,26 +66,9 @@ int main() {
   std::sort(found.begin(), found.end());
   found.erase(std::unique(found.begin(), found.end()), found.end());
   const fs::path patterns = root / "patterns.txt";
-  std::string text = "<NA VERSION=\"1\" DATE=\"d\">";
-  {
-    std::ofstream out(patterns, std::ios::binary);
-    for (int e = 0; e < kEntries; ++e) {
-      text += "<SW NAME=\"Spy " + std::to_string(e) + "\"><HOSTS>";
-      for (std::size_t t = e; t < found.size(); t += kEntries) {
-        text += "<HOST NAME=\"" + found[t] + "\"/>";
-        out << found[t] << "\n";
-      }
-      text += "</HOSTS></SW>";
-    }
-  }
-  text += "</NA>";
   auto machine = platform::ImageMachine::Open(root.string());
   definitions::DefinitionDatabase database;
-  definitions::DatabaseLoader loader(*machine, "C:\\", database);
-  if (!loader.LoadBytes(definitions::PackDatabaseText(text))) {
-    std::fprintf(stderr, "the generated definitions do not load\n");
-    return 1;
-  }
+  if (!LoadHostsDefinitions(*machine, database, found, kEntries, patterns)) return 1;
   scan::ScanHost scanHost;
   scanHost.logLine = [](const std::string&) {};
   scanHost.readNumber = [](const char*) -> platform::DWORD { return 0; };
@@ -127,8 +87,8 @@ int main() {
   host.programFolder = "C:\\Vexmarl\\";
 
   const fs::path grepOutput = root / "grep-output";
-  const std::string grep = "grep -v -F -f '" + patterns.string() + "' '" + hosts.string() +
-                           "' >'" + grepOutput.string() + "'";
+  const std::string grep = "grep -v -F -f '" + patterns.string() + "' '" + hosts.string() + "' >'" +
+                           grepOutput.string() + "'";
   double ours = 1e9, baseline = 1e9;
   std::size_t removedLines = 0;
   int successLines = 0;
@@ -145,9 +105,9 @@ int main() {
     std::vector<removal::ResultRow> rows;
     for (const auto& entry : database.Entries())
       for (const auto& trace : entry->hosts)
-        rows.push_back({scan::FoundItem{false, trace.host, entry.get(),
-                                        scan::FoundItemKind::HostsEntry},
-                        true});
+        rows.push_back(
+            {scan::FoundItem{false, trace.host, entry.get(), scan::FoundItemKind::HostsEntry},
+             true});
     log.clear();
     start = Clock::now();
     const removal::RemovalOutcome outcome = engine.RunRemoval(rows);
