@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <functional>
 
+#include "app/settings_page_parts.h"
 #include "ui/qt/pages.h"
 #include "ui/qt/qt_text.h"
 
@@ -18,24 +19,7 @@ namespace {
 
 namespace command = app::command;
 
-constexpr unsigned kApplyText = 198, kUpdateText = 199, kFoldersText = 213;
-constexpr unsigned kFirstOptionText = 200, kFirstScanModeText = 207, kStartPageText = 210,
-                   kSearchPageText = 211;
-constexpr unsigned kFirstScanSettingText = 218, kFoldersHeading = 226;
-constexpr unsigned kOptionsHeading = 145, kScanHeading = 114;
-constexpr unsigned kScheduleText = 246, kOpenLogsText = 247, kMailLogsText = 248;
-constexpr unsigned kScheduleHint = 251, kOpenLogsHint = 252, kMailLogsHint = 253;
-
-// The options' boxes in the order of the page model's boxes.
-constexpr std::uintptr_t kOptionCommands[] = {command::kWindowsStartUp,
-                                              command::kMoveDeleted,
-                                              command::kAutoProgramUpdate,
-                                              command::kAutoDatabaseUpdate,
-                                              command::kAutomaticRemoval,
-                                              command::kExitWhenFinished,
-                                              command::kCorvane};
-constexpr std::uintptr_t kScanModeCommands[] = {command::kScanModeStartOnly, command::kScanModeScan,
-                                                command::kScanModeScanAlso};
+using namespace app::settings_page;
 
 // A group of check boxes in two columns, captioned by consecutive texts from firstText; box i
 // is named namePrefix + i and sends the command commandOf(i) when clicked.

@@ -2,6 +2,7 @@
 // when clicked; the model writes the setting and the page shows the model again.
 #include <algorithm>
 
+#include "app/settings_page_parts.h"
 #include "ui/win32/pages.h"
 
 namespace ui::win32 {
@@ -9,24 +10,7 @@ namespace {
 
 namespace command = app::command;
 
-constexpr unsigned kApplyText = 198, kUpdateText = 199, kFoldersText = 213;
-constexpr unsigned kFirstOptionText = 200, kFirstScanModeText = 207, kStartPageText = 210,
-                   kSearchPageText = 211;
-constexpr unsigned kFirstScanSettingText = 218, kFoldersHeading = 226;
-constexpr unsigned kOptionsHeading = 145, kScanHeading = 114;
-constexpr unsigned kScheduleText = 246, kOpenLogsText = 247, kMailLogsText = 248;
-constexpr unsigned kScheduleHint = 251, kOpenLogsHint = 252, kMailLogsHint = 253;
-
-// The options' boxes in the order of the page model's boxes.
-constexpr std::uintptr_t kOptionCommands[] = {command::kWindowsStartUp,
-                                              command::kMoveDeleted,
-                                              command::kAutoProgramUpdate,
-                                              command::kAutoDatabaseUpdate,
-                                              command::kAutomaticRemoval,
-                                              command::kExitWhenFinished,
-                                              command::kCorvane};
-constexpr std::uintptr_t kScanModeCommands[] = {command::kScanModeStartOnly, command::kScanModeScan,
-                                                command::kScanModeScanAlso};
+using namespace app::settings_page;
 
 // Lays out boxes in two columns inside a group's frame that starts at top; the frame's bottom.
 int PlaceBoxGrid(void* const* boxes, std::size_t count, const sys::Rect& area, int top, int line,
