@@ -198,9 +198,10 @@ bool RemovalEngine::OfferRestart(RemovalOutcome& outcome) {
 bool RemovalEngine::RemoveItem(const scan::FoundItem& item) {
   const std::string& text = item.text;
   platform::Files& files = machine_.files();
-  // Offline a file or folder that is still there after its removal stays for good.
-  auto gone = [&](bool removed) {
-    return removed || !machine_.system().RunsOffline() || !files.PathFileExistsA(text.c_str());
+  // Online a file that resists goes at the restart or by the entry's cleaning script;
+  // offline one that is still there stays for good.
+  auto gone = [&](bool) {
+    return !machine_.system().RunsOffline() || !files.PathFileExistsA(text.c_str());
   };
   switch (item.kind) {
     case FoundItemKind::File:
@@ -219,10 +220,12 @@ bool RemovalEngine::RemoveItem(const scan::FoundItem& item) {
       return RemoveRegistryValue(text);
     case FoundItemKind::ChangedRegistryValue:
       return RepairChangedValues(item);
-    case FoundItemKind::HostsEntry:
+    case FoundItemKind::HostsEntry: {
+      const bool removed = RemoveHostsEntry(text);
       Log("<HOST NAME = \"" + text + "\" RESULT = \"" +
-          (RemoveHostsEntry(text) ? "Successfully Removed" : "NOT Removed") + "\" />");
-      return true;
+          (removed ? "Successfully Removed" : "NOT Removed") + "\" />");
+      return removed;
+    }
   }
   return true;
 }
