@@ -99,12 +99,12 @@ int Attach(const std::vector<std::string>& args) {
   }
   if (options.windowsRoot.empty()) return Usage();
   vexmachine::AttachOutcome outcome = vexmachine::AttachWindows(args[0], options);
-  for (const std::string& warning : outcome.warnings)
-    std::fprintf(stderr, "vexmachine: warning: %s\n", warning.c_str());
   if (!outcome.error.empty()) {
     std::fprintf(stderr, "vexmachine: %s\n", outcome.error.c_str());
     return 2;
   }
+  for (const std::string& warning : outcome.warnings)
+    std::fprintf(stderr, "vexmachine: warning: %s\n", warning.c_str());
   std::printf("attached %s as drive C (%s), current user %s\n", options.windowsRoot.c_str(),
               options.writable ? "writable" : "read-only",
               outcome.user.empty() ? "none" : outcome.user.c_str());
