@@ -281,6 +281,12 @@ TEST_F(AttachTest, TakesEveryProfileAndTheOneUsedLastAsTheUser) {
   WriteHive(bobHive, std::string("HKEY_USERS\\") + kUserSid,
             std::string("[HKEY_USERS\\") + kUserSid + "\\Software\\Bobs]\r\n");
   fs::last_write_time(UserHive(), fs::last_write_time(bobHive) - std::chrono::hours(1));
+  // User's classes, in a hive of their own that HKEY_CLASSES_ROOT shows for that user.
+  const std::string classes = std::string("HKEY_USERS\\") + kUserSid + "\\Software\\Classes";
+  const std::string classesHive =
+      disk_ + "/Documents and Settings/User/Local Settings/Application Data/Microsoft/Windows";
+  fs::create_directories(classesHive);
+  WriteHive(classesHive + "/UsrClass.dat", classes, "[" + classes + "\\.glm]\r\n@=\"glmfile\"\r\n");
 
   int status = -1;
   std::string output = Vexmachine("attach '" + image_ + "' --windows '" + disk_ + "'", &status);
@@ -316,6 +322,13 @@ TEST_F(AttachTest, TakesEveryProfileAndTheOneUsedLastAsTheUser) {
   output = Vexmachine("attach '" + image_ + "' --windows '" + disk_ + "' --user user", &status);
   EXPECT_EQ(status, 0);
   EXPECT_NE(output.find("current user User\n"), std::string::npos) << output;
+  auto machine = platform::ImageMachine::Open(image_);
+  ASSERT_TRUE(machine);
+  platform::HKEY key = nullptr;
+  EXPECT_EQ(machine->registry().RegOpenKeyExA(platform::HKEY_CLASSES_ROOT, ".glm", 0,
+                                              platform::KEY_READ, &key),
+            0);
+  machine->registry().RegCloseKey(key);
 }
 
 }  // namespace

@@ -289,15 +289,23 @@ class Attacher {
       }
       if (auto classes = FindPathNoCase(*folder, {"Local Settings", "Application Data", "Microsoft",
                                                   "Windows", "UsrClass.dat"})) {
+        // The user's hive may hold an empty key where the classes are shown; one with
+        // content of its own leaves the classes out, as two hives cannot share a key.
         const HiveFile& own = *profile.own.hive;
-        const bool taken = own.Find(own.Root(), {"Software", "Classes"}) != 0;
+        const HiveFile::Node shown = own.Find(own.Root(), {"Software", "Classes"});
+        const bool taken =
+            shown && (!own.Children(shown).value_or(std::vector<HiveFile::Node>{1}).empty() ||
+                      !own.Values(shown).value_or(std::vector<HiveFile::Value>(1)).empty());
         auto hive = taken ? nullptr : OpenHive(*classes, code_, error);
-        if (hive)
+        if (hive) {
           profile.classes =
               OpenedHive{"HKEY_USERS\\" + *sid + "\\Software\\Classes", *classes, std::move(hive)};
-        else if (!taken)
-          outcome_.warnings.push_back("profile " + profile.name + ": " + error +
-                                      "; its classes are not scanned");
+        } else {
+          outcome_.warnings.push_back(
+              "profile " + profile.name + ": " +
+              (taken ? "Software\\Classes of its NTUSER.DAT is not empty" : error) +
+              "; its classes (UsrClass.dat) are not scanned");
+        }
       }
       profiles_.push_back(std::move(profile));
     }
@@ -344,10 +352,13 @@ class Attacher {
     return stamp;
   }
 
+  // The hive's keys below parent\name, a key that may be there already (empty).
   bool Import(platform::RegistryStore& store, platform::KeyId parent, const std::string& name,
               const OpenedHive& hive) {
-    auto mount =
-        store.AddChild(parent, name, code_.Lower(name), hive.hive->Written(hive.hive->Root()));
+    auto existing = store.Child(parent, code_.Lower(name));
+    auto mount = existing ? std::optional(existing->id)
+                          : store.AddChild(parent, name, code_.Lower(name),
+                                           hive.hive->Written(hive.hive->Root()));
     if (!mount) return Fail("cannot write the image's registry: " + store.LastError());
     platform::HiveImportResult result = platform::ImportHive(*hive.hive, store, *mount);
     if (!result.ok) return Fail(hive.file.string() + ": damaged (" + result.error + ")");

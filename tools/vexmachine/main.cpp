@@ -313,6 +313,11 @@ int Boot(const std::vector<std::string>& args) {
   if (args.size() != 1) return Usage();
   auto machine = OpenImage(args[0]);
   if (!machine) return 1;
+  if (machine->Attached()) {
+    std::fprintf(stderr, "vexmachine: %s: an attached system starts on its own machine\n",
+                 args[0].c_str());
+    return 2;
+  }
   machine->processes().EndImageProcesses();
   machine->processes().ClearRestartPending();
   platform::Registry& registry = machine->registry();
