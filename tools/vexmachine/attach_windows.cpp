@@ -1,5 +1,7 @@
 #include "attach_windows.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -10,6 +12,7 @@
 
 #include "platform/image/attached_system.h"
 #include "platform/image/hive_import.h"
+#include "platform/image/image_machine.h"
 #include "platform/image/registry_store.h"
 #include "platform/registry.h"
 #include "windows_installation.h"
@@ -182,8 +185,36 @@ AttachOutcome AttachWindows(const std::string& image, const AttachOptions& optio
   return Attacher(fs::absolute(image), options).Run();
 }
 
+namespace {
+
+// A process of the image other than this one, as its registry and objects are about to go.
+std::optional<platform::DWORD> RunningProgram(const std::string& image) {
+  auto machine = platform::ImageMachine::Open(image);
+  if (!machine) return std::nullopt;
+  platform::Processes& processes = machine->processes();
+  std::vector<platform::DWORD> ids(4096);
+  platform::DWORD bytes = 0;
+  if (!processes.EnumProcesses(ids.data(), static_cast<platform::DWORD>(ids.size() * sizeof ids[0]),
+                               &bytes))
+    return std::nullopt;
+  ids.resize(bytes / sizeof ids[0]);
+  for (platform::DWORD id : ids) {
+    if (id == static_cast<platform::DWORD>(getpid())) continue;
+    if (platform::HANDLE process =
+            processes.OpenProcess(platform::PROCESS_QUERY_INFORMATION, platform::FALSE, id)) {
+      platform::CloseHandle(process);
+      return id;  // only a process of the image opens
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::string DetachWindows(const std::string& image, std::string& kept) {
   if (!platform::AttachRecord::Load(image)) return image + ": not an attached image";
+  if (auto running = RunningProgram(image))
+    return image + ": a program of the image still runs (process " + std::to_string(*running) + ")";
   const fs::path drive = fs::path(image) / kDrivesFolder / kProgramDrive;
   RemoveAttachedParts(image, true);
   std::error_code error;
