@@ -184,6 +184,20 @@ TEST_F(AttachTest, WritableRemovalChangesOnlyTheTracesAndRestoreWritesThemBack) 
   EXPECT_NE(SessionLog().find("<Information Message = \"Restart Step Skipped: the System Is Not "
                               "Running\"/>"),
             std::string::npos);
+  {
+    // The program's start-up entry is the image's own: the disk's system would not find it.
+    auto machine = platform::ImageMachine::Open(image_);
+    ASSERT_TRUE(machine);
+    platform::HKEY run = nullptr;
+    ASSERT_EQ(machine->registry().RegOpenKeyExA(platform::HKEY_LOCAL_MACHINE,
+                                                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                                0, platform::KEY_ALL_ACCESS, &run),
+              0);
+    EXPECT_EQ(machine->registry().RegSetValueExA(run, "Vexmarl", 0, platform::REG_SZ,
+                                                 reinterpret_cast<const platform::BYTE*>("X:"), 3),
+              0);
+    machine->registry().RegCloseKey(run);
+  }
   EXPECT_FALSE(fs::exists(disk_ + "/glimmerbar.ini"));
   EXPECT_FALSE(fs::exists(disk_ + "/Program Files/Glimmerbar"));
   EXPECT_FALSE(fs::exists(disk_ + "/WINDOWS/qfk32.dll"));

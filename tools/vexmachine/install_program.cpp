@@ -53,8 +53,12 @@ std::string WriteFirstScanSettings(platform::Machine& machine, const std::string
   app::UserSettings settings(registry, branding.REGISTRYNAME);
   // On an attached installation the program's settings stay in the image, out of its hives.
   if (auto* image = dynamic_cast<platform::ImageMachine*>(&machine); image && image->Attached()) {
-    if (!image->Attached()->KeepInImage("HKEY_LOCAL_MACHINE\\" + key))
-      return "cannot record the settings key as the image's own";
+    // So is its start-up entry: the system's own start would find no program on drive X:.
+    const std::string run = std::string("HKEY_LOCAL_MACHINE\\") + app::kRunKey;
+    if (!image->Attached()->KeepInImage("HKEY_LOCAL_MACHINE\\" + key) ||
+        !image->Attached()->KeepValueInImage(run, branding.APPNAME) ||
+        !image->Attached()->KeepValueInImage(run, branding.REGISTRYNAME))
+      return "cannot record the program's settings as the image's own";
   }
   platform::HKEY handle = nullptr;
   if (registry.RegCreateKeyExA(platform::HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,

@@ -83,6 +83,7 @@ std::optional<AttachRecord> AttachRecord::Load(const std::string& imageRoot) {
     if (kind == "access") record.writable = first == "writable";
     if (kind == "hive") record.hives.push_back(AttachedHive{first, second});
     if (kind == "own") record.ownKeys.push_back(first);
+    if (kind == "own-value") record.ownValues.emplace_back(first, second);
   }
   if (record.root.empty()) return std::nullopt;
   return record;
@@ -96,6 +97,7 @@ bool AttachRecord::Save(const std::string& imageRoot) const {
     out << "root\t" << root << "\naccess\t" << (writable ? "writable" : "read-only") << "\n";
     for (const AttachedHive& hive : hives) out << "hive\t" << hive.key << "\t" << hive.file << "\n";
     for (const std::string& key : ownKeys) out << "own\t" << key << "\n";
+    for (const auto& [key, name] : ownValues) out << "own-value\t" << key << "\t" << name << "\n";
     out.flush();
     if (!out) {
       unlink(written.c_str());
@@ -117,6 +119,14 @@ bool AttachedSystem::StartsWith(const std::vector<std::string>& path,
 LONG AttachedSystem::Change(const std::vector<std::string>& keyPath, const HiveChange& change) {
   for (const std::string& own : record_.ownKeys)
     if (StartsWith(keyPath, own)) return ERROR_SUCCESS;
+  const bool ofValue =
+      change.kind == HiveChange::Kind::SetValue || change.kind == HiveChange::Kind::DeleteValue;
+  for (const auto& [key, name] : record_.ownValues) {
+    if (ofValue && StartsWith(keyPath, key) &&
+        SplitAtBackslashes(codePage_, key).size() == keyPath.size() &&
+        codePage_.EqualNoCase(name, change.valueName))
+      return ERROR_SUCCESS;
+  }
   // The hive mounted deepest holds the key: a user's classes lie inside the user's own key.
   const AttachedHive* holder = nullptr;
   std::size_t depth = 0;
@@ -189,6 +199,13 @@ LONG AttachedSystem::WriteToHive(const AttachedHive& where, const std::vector<st
     return ERROR_ACCESS_DENIED;
   }
   return ReplaceWith(where.file, written) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+bool AttachedSystem::KeepValueInImage(const std::string& key, const std::string& valueName) {
+  for (const auto& [ownKey, name] : record_.ownValues)
+    if (codePage_.EqualNoCase(ownKey, key) && codePage_.EqualNoCase(name, valueName)) return true;
+  record_.ownValues.emplace_back(key, valueName);
+  return record_.Save(imageRoot_);
 }
 
 bool AttachedSystem::KeepInImage(const std::string& key) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -30,6 +31,8 @@ struct AttachRecord {
   bool writable = false;
   std::vector<AttachedHive> hives;
   std::vector<std::string> ownKeys;  // full key names
+  // Values of the image's own in a key of the system's: the program's start-up entry.
+  std::vector<std::pair<std::string, std::string>> ownValues;  // full key name, value name
 
   // The record of the image at imageRoot; nothing when it is no attached image.
   static std::optional<AttachRecord> Load(const std::string& imageRoot);
@@ -44,8 +47,10 @@ class AttachedSystem final : public HiveWriteBack {
 
   const AttachRecord& Record() const { return record_; }
   LONG Change(const std::vector<std::string>& keyPath, const HiveChange& change) override;
-  // Makes a key the image's own from now on, in this process and in the record.
+  // Makes a key, or one value of a key, the image's own from now on, in this process and in
+  // the record.
   bool KeepInImage(const std::string& key);
+  bool KeepValueInImage(const std::string& key, const std::string& valueName);
 
  private:
   LONG WriteToHive(const AttachedHive& hive, const std::vector<std::string>& path,
