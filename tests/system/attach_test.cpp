@@ -81,6 +81,9 @@ class AttachTest : public ::testing::Test {
                &status);
     ASSERT_EQ(status, 0);
     fs::copy(reference_.Root() + "/drives/C", disk_, fs::copy_options::recursive);
+    // The system's own programs are Windows programs, which do not run here.
+    for (const char* program : {"WINDOWS/regedit.exe", "WINDOWS/system32/rundll32.exe"})
+      std::ofstream(disk_ + "/" + program, std::ios::trunc) << "MZ a Windows program";
     const std::string config = disk_ + "/WINDOWS/system32/config/";
     fs::create_directories(config);
     // Names in the case a real disk may show them.

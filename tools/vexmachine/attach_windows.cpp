@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "platform/image/attached_system.h"
 #include "platform/image/hive_import.h"
@@ -24,6 +25,10 @@ namespace fs = std::filesystem;
 
 constexpr const char* kDrivesFolder = "drives";
 constexpr const char* kProgramDrive = "X";
+constexpr const char* kProgramsFolderName = "System";  // AttachRecord::kProgramsFolder
+// The image's own system programs, by the name the build gives them and their Windows name.
+constexpr std::pair<const char*, const char*> kSystemPrograms[] = {
+    {"regedit", "regedit.exe"}, {"rundll32", "rundll32.exe"}, {"explorer", "explorer.exe"}};
 
 // An image folder that attach may use: missing, empty, or only the drive X: a detach kept.
 bool UsableImageFolder(const fs::path& image) {
@@ -43,6 +48,7 @@ void RemoveAttachedParts(const fs::path& image, bool keepProgramDrive) {
   std::error_code error;
   const fs::path drives = image / kDrivesFolder;
   if (fs::is_symlink(drives / "C", error)) fs::remove(drives / "C", error);  // the link alone
+  fs::remove_all(drives / kProgramDrive / kProgramsFolderName, error);
   for (const char* name : {"registry.db", "registry.db-wal", "registry.db-shm"})
     fs::remove(image / name, error);
   fs::remove_all(image / "objects", error);
@@ -119,6 +125,14 @@ class Attacher {
     const fs::path drives = image_ / kDrivesFolder;
     fs::create_directories(drives / kProgramDrive, error);
     if (!error) fs::create_directory_symlink(found_.root, drives / "C", error);
+    if (!error) fs::create_directories(drives / kProgramDrive / kProgramsFolderName, error);
+    for (const auto& [built, name] : kSystemPrograms) {
+      if (error || options_.programsFolder.empty()) break;
+      const fs::path target = drives / kProgramDrive / kProgramsFolderName / name;
+      fs::copy_file(fs::path(options_.programsFolder) / built, target,
+                    fs::copy_options::overwrite_existing, error);
+      if (!error) fs::permissions(target, fs::perms(0755), error);
+    }
     if (!error) fs::create_directory(image_ / "objects", error);
     if (error) return Fail(image_.string() + ": cannot be made (" + error.message() + ")");
     std::string problem;

@@ -9,9 +9,10 @@
 namespace vexmachine {
 
 struct AttachOptions {
-  std::string windowsRoot;  // the host folder that was the system's drive C
-  std::string user;         // the profile to be the current user; empty: the one used last
-  bool writable = false;    // whether removals may change the disk and its hives
+  std::string windowsRoot;     // the host folder that was the system's drive C
+  std::string user;            // the profile to be the current user; empty: the one used last
+  bool writable = false;       // whether removals may change the disk and its hives
+  std::string programsFolder;  // where the built registry editor and DLL runner lie
 };
 
 struct AttachOutcome {

@@ -98,6 +98,7 @@ int Attach(const std::vector<std::string>& args) {
     }
   }
   if (options.windowsRoot.empty()) return Usage();
+  options.programsFolder = ProgramsFolder();
   vexmachine::AttachOutcome outcome = vexmachine::AttachWindows(args[0], options);
   if (!outcome.error.empty()) {
     std::fprintf(stderr, "vexmachine: %s\n", outcome.error.c_str());

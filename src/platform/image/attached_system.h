@@ -24,6 +24,9 @@ struct AttachedHive {
 
 struct AttachRecord {
   static constexpr const char* kFileName = "attached.txt";
+  // The image's own system programs (registry editor, DLL runner, file browser), which stand
+  // in for the system's: those are Windows programs that do not run on this host.
+  static constexpr const char* kProgramsFolder = "X:\\System";
   // Beside a hive: the hive as it was before the first change written back to it.
   static constexpr const char* kBeforeSuffix = ".vexmarl-before";
 

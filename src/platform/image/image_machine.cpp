@@ -29,6 +29,7 @@ ImageMachine::ImageMachine(MachineImage image, std::unique_ptr<ImageRegistry> re
   if (attached_) {
     registry_->SetWriteBack(attached_.get());
     system_->SetOffline(true);
+    shell_->SearchFirst(AttachRecord::kProgramsFolder);
     if (!attached_->Record().writable) files_->ProtectDrive('C');
   }
 }
