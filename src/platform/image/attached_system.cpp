@@ -128,14 +128,21 @@ LONG AttachedSystem::Change(const std::vector<std::string>& keyPath, const HiveC
       return ERROR_SUCCESS;
   }
   // The hive mounted deepest holds the key: a user's classes lie inside the user's own key.
+  // A key with a hive mounted below it cannot go, as that hive's file would stay.
   const AttachedHive* holder = nullptr;
   std::size_t depth = 0;
   for (const AttachedHive& hive : record_.hives) {
-    const std::size_t parts = SplitAtBackslashes(codePage_, hive.key).size();
-    if (parts > depth && StartsWith(keyPath, hive.key)) {
+    const std::vector<std::string> mount = SplitAtBackslashes(codePage_, hive.key);
+    if (mount.size() > depth && StartsWith(keyPath, hive.key)) {
       holder = &hive;
-      depth = parts;
+      depth = mount.size();
     }
+    if (change.kind == HiveChange::Kind::DeleteKey && mount.size() > keyPath.size() &&
+        std::equal(keyPath.begin(), keyPath.end(), mount.begin(),
+                   [&](const std::string& a, const std::string& b) {
+                     return codePage_.EqualNoCase(a, b);
+                   }))
+      return ERROR_ACCESS_DENIED;
   }
   if (!holder) return ERROR_SUCCESS;  // a key of no hive is the image's alone
   if (!record_.writable) return ERROR_ACCESS_DENIED;
