@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,8 +30,11 @@ bool SyncFile(const std::string& path, bool folder) {
   return synced;
 }
 
-// Puts a new file in place of path: written beside it, flushed, renamed over it.
+// Puts a new file in place of path: written beside it, given the old one's permissions,
+// flushed, renamed over it.
 bool ReplaceWith(const std::string& path, const std::string& written) {
+  struct stat old;
+  if (stat(path.c_str(), &old) == 0) chmod(written.c_str(), old.st_mode & 07777);
   if (!SyncFile(written, false) || rename(written.c_str(), path.c_str()) != 0) {
     unlink(written.c_str());
     return false;
