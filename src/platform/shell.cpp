@@ -74,7 +74,7 @@ std::optional<std::string> Shell::FindProgram(const std::string& name) {
     return std::nullopt;
   }
   char current[MAX_PATH];
-  std::vector<std::string> folders;
+  std::vector<std::string> folders = firstFolders_;
   if (files_.GetCurrentDirectoryA(sizeof current, current) < sizeof current)
     folders.push_back(current);
   folders.push_back(system_.WindowsDirectory());

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -69,10 +70,16 @@ class Shell {
   // folder, the Windows and system folders and the PATH folders that holds it (".exe" added
   // when the name has no extension).
   std::optional<std::string> FindProgram(const std::string& name);
+  // A folder searched before all those: where the system's own programs cannot run here,
+  // the machine's stand-ins for them (its registry editor) are found first.
+  void SearchFirst(std::string folder) { firstFolders_.push_back(std::move(folder)); }
 
  protected:
   Files& files_;
   System& system_;
+
+ private:
+  std::vector<std::string> firstFolders_;
 };
 
 }  // namespace platform

@@ -89,6 +89,10 @@ class System {
   explicit System(Registry& registry) : registry_(registry) {}
   virtual ~System() = default;
 
+  // True when the machine is a system that is not running, examined from outside (a disk
+  // attached to another system): none of its processes run and nothing waits for its next
+  // start.
+  virtual bool RunsOffline() { return false; }
   virtual BOOL GetVersionExA(OSVERSIONINFOA* version) = 0;
   virtual BOOL GetUserNameA(LPSTR buffer, DWORD* size) = 0;
   virtual UINT GetACP() = 0;

@@ -57,9 +57,10 @@ void EnforceBrowserPages(platform::Machine& machine, const BrowserPages& pages) 
   }
 }
 
-void RepairChangedValue(platform::Machine& machine, const definitions::ChangedValueTrace& trace,
+bool RepairChangedValue(platform::Machine& machine, const definitions::ChangedValueTrace& trace,
                         const BrowserPages& pages,
                         const std::function<void(const std::string&)>& logLine) {
+  bool written = true;
   std::string data = trace.newValue;
   if (data == kStartPageMacro) {
     data = pages.homepage;
@@ -100,8 +101,10 @@ void RepairChangedValue(platform::Machine& machine, const definitions::ChangedVa
     } else {
       logLine("<REGVALUE RES = \"Register Values NOT Changed " +
               SystemMessage(machine, static_cast<DWORD>(status)) + "\"/>");
+      written = false;
     }
   }
+  return written;
 }
 
 }  // namespace removal

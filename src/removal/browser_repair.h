@@ -32,7 +32,8 @@ void EnforceBrowserPages(platform::Machine& machine, const BrowserPages& pages);
 // Writes the definition's new value ("%StartPage%" and "%SearchPage%" as the whole text
 // stand for the settings) under each root its flags admit and where the value exists, with
 // the value's own type; a REG_DWORD takes the number of the text. One log line per write.
-void RepairChangedValue(platform::Machine& machine, const definitions::ChangedValueTrace& trace,
+// False when a write was refused.
+bool RepairChangedValue(platform::Machine& machine, const definitions::ChangedValueTrace& trace,
                         const BrowserPages& pages,
                         const std::function<void(const std::string&)>& logLine);
 

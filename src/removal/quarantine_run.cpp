@@ -104,8 +104,12 @@ bool QuarantineRun(const QuarantineStep& step, const std::vector<scan::FoundItem
 
   char temp[kTempPathBufferSize] = {};
   const platform::DWORD tempLength = machine.files().GetTempPathA(sizeof temp, temp);
-  const std::string backupPath =
-      std::string(tempLength < sizeof temp ? temp : "") + kRegistryBackupFileName;
+  // The temporary folder of a system that is not running is on the disk being cleaned: the
+  // scratch copy goes beside the archive instead.
+  const std::string scratchFolder = machine.system().RunsOffline()
+                                        ? path.substr(0, path.rfind('\\') + 1)
+                                        : std::string(tempLength < sizeof temp ? temp : "");
+  const std::string backupPath = scratchFolder + kRegistryBackupFileName;
   foundation::OsVersionName os;
   foundation::GetOsVersionName(machine.system(), os);
   const char* banner = RegistryBannerFor(os.code);

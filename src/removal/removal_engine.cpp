@@ -25,6 +25,8 @@ constexpr unsigned kNothingTickedText = 178;
 constexpr unsigned kRemovedSomeText = 182;
 constexpr unsigned kRestartText = 183;
 constexpr unsigned kScriptRestartDialog = 217;
+constexpr const char* kOfflineRestartLine =
+    "<Information Message = \"Restart Step Skipped: the System Is Not Running\"/>";
 
 constexpr DWORD kDefaultValueBufferSize = 1024;
 constexpr const char* kBrowserHelperObjectKeys[] = {
@@ -126,11 +128,15 @@ RemovalOutcome RemovalEngine::RunRemoval(std::vector<ResultRow>& rows) {
       Log("<SW NAME = \"" + entry.name + "\">");
       group = &entry.name;
     }
-    RemoveItem(row.item);
+    const bool removed = RemoveItem(row.item);
     const std::string& reference = entry.cleaningScriptReference;
     if (!reference.empty() && !scripts.count(reference)) {
       if (const definitions::CleaningScript* script = database_.FindScript(reference))
         scripts[reference] = script;
+    }
+    if (!removed) {
+      ++i;  // stays listed, as not removed
+      continue;
     }
     outcome.removedItems.push_back(row.item);
     rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i));
@@ -154,6 +160,12 @@ RemovalOutcome RemovalEngine::RunRemoval(std::vector<ResultRow>& rows) {
 }
 
 bool RemovalEngine::OfferRestart(RemovalOutcome& outcome) {
+  // A system that is not running holds none of its files, and its next start is not ours
+  // to ask for.
+  if (machine_.system().RunsOffline()) {
+    Log(kOfflineRestartLine);
+    return false;
+  }
   platform::Prompt& prompt = *host_.prompt;
   const char* caption = host_.appName.c_str();
   const std::vector<std::string>& pending = scan_.PendingDeleteList();
@@ -183,46 +195,52 @@ bool RemovalEngine::OfferRestart(RemovalOutcome& outcome) {
   return restart(Text(kScriptRestartText));
 }
 
-void RemovalEngine::RemoveItem(const scan::FoundItem& item) {
+bool RemovalEngine::RemoveItem(const scan::FoundItem& item) {
   const std::string& text = item.text;
+  platform::Files& files = machine_.files();
+  // Online a file that resists goes at the restart or by the entry's cleaning script;
+  // offline one that is still there stays for good.
+  auto gone = [&](bool) {
+    return !machine_.system().RunsOffline() || !files.PathFileExistsA(text.c_str());
+  };
   switch (item.kind) {
     case FoundItemKind::File:
       Log("<FILE  NAME = \"" + text + "\"/>");
-      RemoveFile(text, item.entry->cleaningScriptReference);
-      break;
+      return gone(RemoveFile(text, item.entry->cleaningScriptReference));
     case FoundItemKind::Folder:
       Log("<DIR NAME = \"" + text + "\"/>");
-      RemoveFolder(text);
-      break;
+      return gone(RemoveFolder(text));
     case FoundItemKind::RegistryKey:
       // A path of backslashes only would name whole roots: never removed, never logged.
-      if (text.find_first_not_of('\\') == std::string::npos) break;
+      if (text.find_first_not_of('\\') == std::string::npos) return true;
       Log("<REGKEY NAME = \"" + text + "\"/>");
-      RemoveRegistryKey(text);
-      break;
+      return RemoveRegistryKey(text);
     case FoundItemKind::RegistryValue:
       Log("<REGVALUE NAME = \"" + text + "\"/>");
-      RemoveRegistryValue(text);
-      break;
+      return RemoveRegistryValue(text);
     case FoundItemKind::ChangedRegistryValue:
-      RepairChangedValues(item);
-      break;
-    case FoundItemKind::HostsEntry:
+      return RepairChangedValues(item);
+    case FoundItemKind::HostsEntry: {
+      const bool removed = RemoveHostsEntry(text);
       Log("<HOST NAME = \"" + text + "\" RESULT = \"" +
-          (RemoveHostsEntry(text) ? "Successfully Removed" : "NOT Removed") + "\" />");
-      break;
+          (removed ? "Successfully Removed" : "NOT Removed") + "\" />");
+      return removed;
+    }
   }
+  return true;
 }
 
-void RemovalEngine::RepairChangedValues(const scan::FoundItem& item) {
+bool RemovalEngine::RepairChangedValues(const scan::FoundItem& item) {
   const BrowserPages pages{host_.readText(setting::kHomepage),
                            host_.readText(setting::kSearchpage)};
   const auto& traces = item.entry->changedValues;
+  bool repaired = true;
   for (const definitions::ChangedValueTrace& trace : traces) {
     if (traces.size() != 1 && !trace.found) continue;
     Log("<REGVALUE RES = \"Deleting Register Value Changed\" />");
-    RepairChangedValue(machine_, trace, pages, host_.logLine);
+    repaired = RepairChangedValue(machine_, trace, pages, host_.logLine) && repaired;
   }
+  return repaired;
 }
 
 bool RemovalEngine::RemoveHostsEntry(const std::string& text) {
@@ -265,7 +283,8 @@ bool RemovalEngine::RemoveFile(const std::string& path, const std::string& scrip
   }
   const DWORD error = platform::GetLastError();
   if (!scriptReference.empty()) return true;  // the entry's cleaning script deals with it
-  scan_.PendingDeleteList().push_back(path);
+  // Offline nothing holds a file that resists, and no restart comes to delete it.
+  if (!machine_.system().RunsOffline()) scan_.PendingDeleteList().push_back(path);
   if (error == platform::ERROR_ACCESS_DENIED) {
     Log("<FILE RES = \" Error .. Access Denied \"/>");
   } else {
@@ -320,15 +339,22 @@ bool RemovalEngine::RemoveFolder(const std::string& path) {
   return removed;
 }
 
-void RemovalEngine::RemoveRegistryKey(const std::string& path) {
-  if (path.find_first_not_of('\\') == std::string::npos) return;
+bool RemovalEngine::RemoveRegistryKey(const std::string& path) {
+  if (path.find_first_not_of('\\') == std::string::npos) return true;
   const bool classKey = IsClassKey(machine_.Code(), path);
+  bool refused = false;
   for (const char* rootName : kTraceRootNames) {
     const HKEY root = platform::RootKeyFromName(rootName);
     if (classKey) RemoveComRegistration(root, path);
-    if (scan::DeleteKeyTree(machine_.registry(), root, path) == platform::ERROR_SUCCESS)
+    const platform::LONG status = scan::DeleteKeyTree(machine_.registry(), root, path);
+    if (status == platform::ERROR_SUCCESS) {
       Log("<REGKEY RES = \"Successfully ReMoved\"/>");
+    } else if (status != platform::ERROR_FILE_NOT_FOUND) {
+      Log("<REGKEY RES = \"Error Not Removed\"/>");
+      refused = true;
+    }
   }
+  return !refused;
 }
 
 void RemovalEngine::RemoveComRegistration(HKEY root, const std::string& keyPath) {
@@ -358,13 +384,14 @@ void RemovalEngine::RemoveBrowserHelperObject(const std::string& classIdText) {
   }
 }
 
-void RemovalEngine::RemoveRegistryValue(const std::string& text) {
+bool RemovalEngine::RemoveRegistryValue(const std::string& text) {
   platform::Registry& registry = machine_.registry();
   ValueItemParts parts;
   bool removed = false;
   // The status of the last registry call stands for the failure; without a call, the value
   // was not found.
   platform::LONG status = platform::ERROR_FILE_NOT_FOUND;
+  bool refused = false;
   if (SplitValueItem(text, parts)) {
     for (const char* rootName : kTraceRootNames) {
       HKEY key = nullptr;
@@ -373,6 +400,10 @@ void RemovalEngine::RemoveRegistryValue(const std::string& text) {
       if (status != platform::ERROR_SUCCESS) continue;
       if (parts.dataMarker.empty()) {
         status = registry.RegDeleteValueA(key, parts.valueName.c_str());
+      } else if ((status = registry.RegQueryValueExA(key, parts.valueName.c_str(), nullptr, nullptr,
+                                                     nullptr, nullptr)) !=
+                 platform::ERROR_SUCCESS) {
+        // Only a value that is there is blanked: a root without it gains no empty one.
       } else {
         // Blanked, not deleted: the system needs the value to be there.
         status = registry.RegSetValueExA(key, parts.valueName.c_str(), 0, platform::REG_SZ,
@@ -380,6 +411,8 @@ void RemovalEngine::RemoveRegistryValue(const std::string& text) {
       }
       registry.RegCloseKey(key);
       removed = removed || status == platform::ERROR_SUCCESS;
+      refused = refused ||
+                (status != platform::ERROR_SUCCESS && status != platform::ERROR_FILE_NOT_FOUND);
     }
   }
   if (removed) {
@@ -388,6 +421,7 @@ void RemovalEngine::RemoveRegistryValue(const std::string& text) {
     Log("<REGVALUE RES = \"Unsuccessfully Removed " +
         SystemMessage(machine_, static_cast<DWORD>(status)) + "\"/>");
   }
+  return !refused;
 }
 
 }  // namespace removal

@@ -86,11 +86,13 @@ class RemovalEngine {
   // scripts and the pending files' restart offer.
   RemovalOutcome RunRemoval(std::vector<ResultRow>& rows);
 
-  void RemoveItem(const scan::FoundItem& item);
+  // False when the item is still there: a write was refused, or on a system that is not
+  // running (where no restart finishes the work) a file or folder stayed.
+  bool RemoveItem(const scan::FoundItem& item);
   bool RemoveFile(const std::string& path, const std::string& scriptReference);
   bool RemoveFolder(const std::string& path);
-  void RemoveRegistryKey(const std::string& path);
-  void RemoveRegistryValue(const std::string& text);
+  bool RemoveRegistryKey(const std::string& path);  // false when a deletion was refused
+  bool RemoveRegistryValue(const std::string& text);
   void RemoveComRegistration(platform::HKEY root, const std::string& keyPath);
   void RemoveBrowserHelperObject(const std::string& classIdText);
 
@@ -100,7 +102,7 @@ class RemovalEngine {
   bool RemoveAutorunReferences(const std::string& path);
   // The folder's content, depth first; false when a file or emptied sub folder resisted.
   bool EmptyFolder(const std::string& path);
-  void RepairChangedValues(const scan::FoundItem& item);
+  bool RepairChangedValues(const scan::FoundItem& item);
   // Removes a hosts entry: within a run, all the run's entries at once when the first of
   // them comes, and that one result stands for each of them.
   bool RemoveHostsEntry(const std::string& text);

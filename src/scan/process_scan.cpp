@@ -11,6 +11,8 @@ namespace scan {
 namespace {
 
 constexpr const char* kNullDigest = "(null)";
+constexpr const char* kOfflineProcessesLine =
+    "<Information Message = \"No Running Processes: the System Is Not Running\"/>";
 
 std::string ProcessLine(const std::string& image, const std::string& digest) {
   return "<PROCESS NAME = \"" + image + "\" MD5 = \"" + digest + "\"/>";
@@ -39,6 +41,12 @@ std::string ScanEngine::HandleLockedImage(const std::string& imagePath) {
 
 void ScanEngine::ScanProcesses() {
   SetPhaseText("Scanning running processes..");
+  // Of a system examined from outside nothing runs; the processes of this host are not its.
+  if (machine_.system().RunsOffline()) {
+    LogLine(kOfflineProcessesLine);
+    Phase(ScanPhase::ProcessModules);
+    return;
+  }
   for (const ProcessRecord& process : processes_.ListProcesses()) {
     const std::string& image = process.image;
     if (image == "-" || image.find("SystemRoot") != std::string::npos ||

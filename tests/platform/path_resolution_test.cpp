@@ -3,11 +3,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/image/folder_names.h"
+#include "platform/image/host_calls.h"
 #include "platform/last_error.h"
 #include "support/temp_image.h"
 
@@ -163,6 +165,33 @@ TEST(PathResolution, ShortNamesWorkBothWaysIncludingCollisions) {
             "C:\\Program Files\\Spyware Remover Deluxe\\readme.txt");
   EXPECT_EQ(image.ReadFile("C:\\PROGRA~1\\SPYWAR~1\\readme.txt"), "2");
   EXPECT_EQ(ShortPath(files, "C:\\Program Files\\Missing"), "error 2");
+}
+
+// The attribute as ntfs-3g shows it for one folder; every other name has none.
+ssize_t VolumeDosName(const char* path, const char* name, void* value, size_t size) {
+  const std::string_view file(path);
+  if (std::string_view(name) != "system.ntfs_dos_name" ||
+      !file.ends_with("/Spyware Remover Deluxe")) {
+    errno = ENODATA;
+    return -1;
+  }
+  if (size < 8) return 8;
+  std::memcpy(value, "SPYWAR~7", 8);
+  return 8;
+}
+
+TEST(PathResolution, ShortNamesTheVolumeKeepsAreTheSystemsOwn) {
+  TempImage image;
+  image.WriteHostFile("Program Files/Spyware Remover Deluxe/readme.txt", "1");
+  image.WriteHostFile("Program Files/Spyware Removal Kit/readme.txt", "2");
+  image.WriteHostFile("Program Files/Spyware Removal Kit 2/readme.txt", "3");
+  Host().getxattr = VolumeDosName;
+  Files& files = image.Files();
+  EXPECT_EQ(ShortPath(files, "C:\\Program Files\\Spyware Remover Deluxe"),
+            "C:\\PROGRA~1\\SPYWAR~7");
+  EXPECT_EQ(ShortPath(files, "C:\\Program Files\\Spyware Removal Kit 2"), "C:\\PROGRA~1\\SPYWAR~2");
+  EXPECT_EQ(image.ReadFile("C:\\PROGRA~1\\SPYWAR~7\\readme.txt"), "1");
+  Host() = LibraryCalls();
 }
 
 TEST(PathResolution, LinksOutOfTheDrivesAreNotFollowed) {

@@ -51,6 +51,15 @@ std::string WriteFirstScanSettings(platform::Machine& machine, const std::string
   platform::Registry& registry = machine.registry();
   const std::string key = "SOFTWARE\\" + branding.REGISTRYNAME;
   app::UserSettings settings(registry, branding.REGISTRYNAME);
+  // On an attached installation the program's settings stay in the image, out of its hives.
+  if (auto* image = dynamic_cast<platform::ImageMachine*>(&machine); image && image->Attached()) {
+    // So is its start-up entry: the system's own start would find no program on drive X:.
+    const std::string run = std::string("HKEY_LOCAL_MACHINE\\") + app::kRunKey;
+    if (!image->Attached()->KeepInImage("HKEY_LOCAL_MACHINE\\" + key) ||
+        !image->Attached()->KeepValueInImage(run, branding.APPNAME) ||
+        !image->Attached()->KeepValueInImage(run, branding.REGISTRYNAME))
+      return "cannot record the program's settings as the image's own";
+  }
   platform::HKEY handle = nullptr;
   if (registry.RegCreateKeyExA(platform::HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
                                platform::KEY_ALL_ACCESS, nullptr, &handle,

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "attach_windows.h"
 #include "create_image.h"
 #include "foundation/os_identity.h"
 #include "install_program.h"
@@ -23,6 +24,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vexmachine create IMAGE [--os NAME] [--user NAME] [--code-page N]\n"
+    "       vexmachine attach IMAGE --windows ROOT [--user NAME] [--writable]\n"
+    "       vexmachine detach IMAGE\n"
     "       vexmachine info IMAGE\n"
     "       vexmachine path IMAGE WINPATH [--short|--long]\n"
     "       vexmachine dir IMAGE WINPATH [--recursive] [--names]\n"
@@ -75,6 +78,50 @@ int Create(const std::vector<std::string>& args) {
     std::fprintf(stderr, "vexmachine: %s\n", error.c_str());
     return 1;
   }
+  return 0;
+}
+
+// An image of a Windows installation that is not running. Bad input ends with status 2 and
+// one line saying what is wrong.
+int Attach(const std::vector<std::string>& args) {
+  if (args.empty()) return Usage();
+  vexmachine::AttachOptions options;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--windows" && i + 1 < args.size()) {
+      options.windowsRoot = args[++i];
+    } else if (args[i] == "--user" && i + 1 < args.size()) {
+      options.user = args[++i];
+    } else if (args[i] == "--writable") {
+      options.writable = true;
+    } else {
+      return Usage();
+    }
+  }
+  if (options.windowsRoot.empty()) return Usage();
+  options.programsFolder = ProgramsFolder();
+  vexmachine::AttachOutcome outcome = vexmachine::AttachWindows(args[0], options);
+  if (!outcome.error.empty()) {
+    std::fprintf(stderr, "vexmachine: %s\n", outcome.error.c_str());
+    return 2;
+  }
+  for (const std::string& warning : outcome.warnings)
+    std::fprintf(stderr, "vexmachine: warning: %s\n", warning.c_str());
+  std::printf("attached %s as drive C (%s), current user %s\n", options.windowsRoot.c_str(),
+              options.writable ? "writable" : "read-only",
+              outcome.user.empty() ? "none" : outcome.user.c_str());
+  return 0;
+}
+
+int Detach(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage();
+  std::string kept;
+  std::string error = vexmachine::DetachWindows(args[0], kept);
+  if (!error.empty()) {
+    std::fprintf(stderr, "vexmachine: %s\n", error.c_str());
+    return 2;
+  }
+  if (!kept.empty())
+    std::printf("kept %s: the program, its logs and its quarantine\n", kept.c_str());
   return 0;
 }
 
@@ -151,6 +198,10 @@ int Info(const std::vector<std::string>& args) {
   std::printf("user\t%s\n", system.UserName().value_or("").c_str());
   std::printf("code-page\t%u\n", system.GetACP());
   std::printf("temp\t%s\n", temp);
+  if (platform::AttachedSystem* attached = machine->Attached()) {
+    std::printf("attached\t%s\n", attached->Record().root.c_str());
+    std::printf("access\t%s\n", attached->Record().writable ? "writable" : "read-only");
+  }
   for (int folder : {2, 6, 7, 11, 16, 24, 26, 33, 36, 37, 38, 40, 43}) {
     char path[platform::MAX_PATH];
     if (system.SHGetFolderPathA(nullptr, folder, nullptr, 0, path) != platform::S_OK)
@@ -263,6 +314,11 @@ int Boot(const std::vector<std::string>& args) {
   if (args.size() != 1) return Usage();
   auto machine = OpenImage(args[0]);
   if (!machine) return 1;
+  if (machine->Attached()) {
+    std::fprintf(stderr, "vexmachine: %s: an attached system starts on its own machine\n",
+                 args[0].c_str());
+    return 2;
+  }
   machine->processes().EndImageProcesses();
   machine->processes().ClearRestartPending();
   platform::Registry& registry = machine->registry();
@@ -346,6 +402,8 @@ int main(int argc, char** argv) {
   std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "create") return Create(args);
+  if (command == "attach") return Attach(args);
+  if (command == "detach") return Detach(args);
   if (command == "path") return Path(args);
   if (command == "dir") return Dir(args);
   if (command == "info") return Info(args);

@@ -110,6 +110,12 @@ const Places k9xUser = {
 
 }  // namespace
 
+const OsProfile* FindNtProfile(unsigned major, unsigned minor) {
+  for (const OsProfile& os : kProfiles)
+    if (os.nt && os.major == major && os.minor == minor) return &os;
+  return nullptr;
+}
+
 const OsProfile* FindOsProfile(const std::string& name) {
   for (const OsProfile& profile : kProfiles) {
     if (name == profile.name) return &profile;

@@ -27,6 +27,8 @@ struct OsProfile {
 
 // The profile for a --os name, or null.
 const OsProfile* FindOsProfile(const std::string& name);
+// The profile of a Windows NT version, or null when images are made of no such version.
+const OsProfile* FindNtProfile(unsigned major, unsigned minor);
 std::string OsProfileNames();  // "95, 95osr2, ..." for messages
 
 struct FolderSet {

@@ -37,6 +37,10 @@ HANDLE ImageFiles::CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD share
   const DWORD rights = SharedRightsOf(desiredAccess);
   const bool truncating =
       creationDisposition == CREATE_ALWAYS || creationDisposition == TRUNCATE_EXISTING;
+  if ((rights & FILE_SHARE_WRITE) || truncating ||
+      (!target.exists && creationDisposition != OPEN_EXISTING)) {
+    if (DWORD error = CheckWritable(target)) return Fail(error, INVALID_HANDLE_VALUE);
+  }
   bool creating = !target.exists;
   if (target.exists) {
     if (S_ISDIR(target.info.st_mode)) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);

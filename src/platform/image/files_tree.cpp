@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <vector>
 
@@ -59,6 +60,7 @@ BOOL ImageFiles::GetFileAttributesExA(LPCSTR fileName, GET_FILEEX_INFO_LEVELS le
 BOOL ImageFiles::SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
   ResolvedPath target;
   if (DWORD error = Resolve(fileName, FinalLink::Keep, target, nullptr)) return Fail(error, FALSE);
+  if (DWORD error = CheckWritable(target)) return Fail(error, FALSE);
   if (!target.exists) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   if (int error = WriteFileAttributes(target.host, attributes))
     return Fail(error == ENOTSUP ? ERROR_INVALID_FUNCTION : Win32ErrorFromErrno(error), FALSE);
@@ -67,6 +69,11 @@ BOOL ImageFiles::SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
 
 BOOL ImageFiles::PathFileExistsA(LPCSTR path) {
   return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES ? TRUE : FALSE;
+}
+
+DWORD ImageFiles::CheckWritable(const ResolvedPath& target) const {
+  const char drive = static_cast<char>(std::toupper(target.longPath.drive));
+  return protectedDrives_.find(drive) == std::string::npos ? ERROR_SUCCESS : ERROR_WRITE_PROTECT;
 }
 
 DWORD ImageFiles::CheckReplaceable(const ResolvedPath& target) const {
@@ -79,6 +86,7 @@ DWORD ImageFiles::CheckReplaceable(const ResolvedPath& target) const {
 BOOL ImageFiles::DeleteFileA(LPCSTR fileName) {
   ResolvedPath target;
   if (DWORD error = Resolve(fileName, FinalLink::Keep, target, nullptr)) return Fail(error, FALSE);
+  if (DWORD error = CheckWritable(target)) return Fail(error, FALSE);
   if (!target.exists) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   if (IsFolder(target)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (DWORD error = CheckReplaceable(target)) return Fail(error, FALSE);
@@ -89,6 +97,7 @@ BOOL ImageFiles::DeleteFileA(LPCSTR fileName) {
 BOOL ImageFiles::CreateDirectoryA(LPCSTR pathName, const void*) {
   ResolvedPath target;
   if (DWORD error = Resolve(pathName, FinalLink::Keep, target, nullptr)) return Fail(error, FALSE);
+  if (DWORD error = CheckWritable(target)) return Fail(error, FALSE);
   if (target.exists) return Fail(ERROR_ALREADY_EXISTS, FALSE);
   if (Host().mkdir(target.host.c_str(), 0777) != 0) return Fail(Win32ErrorFromErrno(errno), FALSE);
   return TRUE;
@@ -97,6 +106,7 @@ BOOL ImageFiles::CreateDirectoryA(LPCSTR pathName, const void*) {
 BOOL ImageFiles::RemoveDirectoryA(LPCSTR pathName) {
   ResolvedPath target;
   if (DWORD error = Resolve(pathName, FinalLink::Keep, target, nullptr)) return Fail(error, FALSE);
+  if (DWORD error = CheckWritable(target)) return Fail(error, FALSE);
   if (!target.exists) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   if (target.longPath.components.empty()) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (IsLink(target)) {
@@ -131,6 +141,8 @@ BOOL ImageFiles::MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD 
   if (DWORD error = Resolve(newFileName, FinalLink::Keep, target, nullptr))
     return Fail(error, FALSE);
   if (source.longPath.components.empty()) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  if (DWORD error = CheckWritable(source)) return Fail(error, FALSE);
+  if (DWORD error = CheckWritable(target)) return Fail(error, FALSE);
 
   std::string destination = target.host;
   if (SameObject(source, target)) {

@@ -1,5 +1,7 @@
 #include "platform/image/host_calls.h"
 
+#include <sys/xattr.h>
+
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <stdio.h>
@@ -22,6 +24,7 @@ const HostCalls& LibraryCalls() {
       ::mkdir,
       ::rmdir,
       ::rename,
+      ::getxattr,
   };
   return calls;
 }

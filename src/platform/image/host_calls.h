@@ -21,6 +21,7 @@ struct HostCalls {
   int (*mkdir)(const char* path, mode_t mode);
   int (*rmdir)(const char* path);
   int (*rename)(const char* from, const char* to);
+  ssize_t (*getxattr)(const char* path, const char* name, void* value, size_t size);
 };
 
 // The table the layer calls through.

@@ -3,6 +3,7 @@
 // can be reached. Share modes hold across every process of the image.
 #pragma once
 
+#include <cctype>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -25,6 +26,9 @@ class ImageFiles : public Files {
 
   const MachineImage& Image() const { return image_; }
   const CodePage& Code() const override { return codePage_; }
+  // Makes a drive refuse every change with ERROR_WRITE_PROTECT, as a write-protected volume
+  // does: for the disk of an installation attached read-only.
+  void ProtectDrive(char letter) { protectedDrives_ += static_cast<char>(std::toupper(letter)); }
 
   HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                      const void* securityAttributes, DWORD creationDisposition,
@@ -79,11 +83,14 @@ class ImageFiles : public Files {
   DWORD Resolve(LPCSTR path, FinalLink finalLink, ResolvedPath& resolved, std::string* full);
   std::string CurrentDirectory() const;
   DWORD CheckReplaceable(const ResolvedPath& target) const;
+  // ERROR_WRITE_PROTECT when the path is on a protected drive.
+  DWORD CheckWritable(const ResolvedPath& target) const;
 
   MachineImage image_;
   CodePage codePage_;
   EnvironmentReader environment_;
   ShareModes shareModes_;
+  std::string protectedDrives_;  // upper-case letters
   // The process's current directory in this image, shared by every ImageFiles of the image in
   // the process (the program and the libraries it loads see one), as the system keeps one a
   // process.

@@ -4,8 +4,10 @@
 
 namespace platform {
 
-ImageMachine::ImageMachine(MachineImage image, std::unique_ptr<ImageRegistry> registry)
+ImageMachine::ImageMachine(MachineImage image, std::unique_ptr<ImageRegistry> registry,
+                           std::unique_ptr<AttachedSystem> attached)
     : image_(std::move(image)),
+      attached_(std::move(attached)),
       registry_(std::move(registry)),
       system_(std::make_unique<ImageSystem>(*registry_)),
       codePage_(system_->GetACP()),
@@ -24,6 +26,12 @@ ImageMachine::ImageMachine(MachineImage image, std::unique_ptr<ImageRegistry> re
     if (length == 0 || length >= sizeof buffer) return std::nullopt;
     return std::string(buffer, length);
   });
+  if (attached_) {
+    registry_->SetWriteBack(attached_.get());
+    system_->SetOffline(true);
+    shell_->SearchFirst(AttachRecord::kProgramsFolder);
+    if (!attached_->Record().writable) files_->ProtectDrive('C');
+  }
 }
 
 std::unique_ptr<ImageMachine> ImageMachine::Open(const std::string& root, std::string* error) {
@@ -39,7 +47,12 @@ std::unique_ptr<ImageMachine> ImageMachine::Open(const std::string& root, std::s
     if (error) *error = "cannot open the registry of " + root + ": " + problem;
     return nullptr;
   }
-  return std::unique_ptr<ImageMachine>(new ImageMachine(std::move(*image), std::move(registry)));
+  std::unique_ptr<AttachedSystem> attached;
+  if (auto record = AttachRecord::Load(image->Root()))
+    attached =
+        std::make_unique<AttachedSystem>(image->Root(), std::move(*record), registry->Code());
+  return std::unique_ptr<ImageMachine>(
+      new ImageMachine(std::move(*image), std::move(registry), std::move(attached)));
 }
 
 std::unique_ptr<ImageMachine> ImageMachine::OfThisProcess(std::string* error) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/image/attached_system.h"
 #include "platform/image/image_com.h"
 #include "platform/image/image_files.h"
 #include "platform/image/image_internet.h"
@@ -28,6 +29,8 @@ class ImageMachine final : public Machine {
   static std::unique_ptr<ImageMachine> OfThisProcess(std::string* error = nullptr);
 
   const MachineImage& Image() const { return image_; }
+  // The Windows installation the image stands for, when `attach` made it; else null.
+  AttachedSystem* Attached() { return attached_.get(); }
   const CodePage& Code() const override { return codePage_; }
   ImageFiles& files() override { return *files_; }
   ImageRegistry& registry() override { return *registry_; }
@@ -40,9 +43,11 @@ class ImageMachine final : public Machine {
   ImageLibraries& libraries() override { return *libraries_; }
 
  private:
-  ImageMachine(MachineImage image, std::unique_ptr<ImageRegistry> registry);
+  ImageMachine(MachineImage image, std::unique_ptr<ImageRegistry> registry,
+               std::unique_ptr<AttachedSystem> attached);
 
   MachineImage image_;
+  std::unique_ptr<AttachedSystem> attached_;  // outlives the registry that writes through it
   std::unique_ptr<ImageRegistry> registry_;
   std::unique_ptr<ImageSystem> system_;
   CodePage codePage_;

@@ -11,11 +11,14 @@
 #include <cstdlib>
 
 #include "platform/image/folder_names.h"
+#include "platform/image/host_calls.h"
 #include "platform/image/short_names.h"
 
 namespace platform {
 
 namespace {
+
+constexpr const char* kDosNameAttribute = "system.ntfs_dos_name";
 
 // The real name in hostFolder that the Windows name stands for: an exact match first, then
 // a case-insensitive one (the first in case-insensitive order when several differ only in
@@ -56,6 +59,27 @@ bool FindEntryName(const CodePage& codePage, const std::string& hostFolder,
     }
   }
   return false;
+}
+
+// The 8.3 names that the volume itself keeps for the names of a folder, by position (empty
+// where it keeps none): an NTFS volume read through ntfs-3g shows the system's own in an
+// extended attribute. A file system without that attribute answers once for the folder.
+std::vector<std::string> VolumeShortNames(int folderFd, const std::vector<std::string>& names) {
+  std::vector<std::string> kept;
+  const std::string folder = "/proc/self/fd/" + std::to_string(folderFd) + "/";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (IsValidShortName(names[i])) continue;
+    char value[64];
+    const ssize_t size =
+        Host().getxattr((folder + names[i]).c_str(), kDosNameAttribute, value, sizeof value);
+    if (size < 0 && (errno == ENOTSUP || errno == EOPNOTSUPP)) return {};
+    if (size <= 0) continue;
+    std::string name(value, static_cast<std::size_t>(size));
+    if (!IsValidShortName(name)) continue;
+    kept.resize(names.size());
+    kept[i] = std::move(name);
+  }
+  return kept;
 }
 
 }  // namespace
@@ -110,7 +134,8 @@ int ReadFolderAt(const CodePage& codePage, int folderFd, std::vector<FolderEntry
   std::vector<std::string> names;
   names.reserve(entries.size());
   for (const FolderEntry& entry : entries) names.push_back(entry.name);
-  std::vector<std::string> generated = GenerateShortNames(codePage, names);
+  std::vector<std::string> generated =
+      GenerateShortNames(codePage, names, VolumeShortNames(folderFd, names));
   for (std::size_t i = 0; i < entries.size(); ++i)
     if (generated[i] != entries[i].name) entries[i].shortName = std::move(generated[i]);
   return 0;

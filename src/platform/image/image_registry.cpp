@@ -99,6 +99,17 @@ std::optional<KeyId> ImageRegistry::SystemKey() {
   return system ? std::optional<KeyId>(system->id) : std::nullopt;
 }
 
+LONG ImageRegistry::WriteBack(KeyId key, const HiveChange& change) {
+  if (!writeBack_) return ERROR_SUCCESS;
+  std::vector<std::string> path;
+  for (std::optional<KeyId> at = key; at && *at != 0; at = store_->Parent(*at)) {
+    auto row = store_->Key(*at);
+    if (!row) return ERROR_KEY_DELETED;
+    path.insert(path.begin(), row->name);
+  }
+  return writeBack_->Change(path, change);
+}
+
 std::optional<KeyRow> ImageRegistry::ChildOf(KeyId parent, const std::string& name) {
   return store_->Child(parent, Lower(ActualName(parent, name)));
 }
@@ -262,6 +273,10 @@ LONG ImageRegistry::RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD
   if (created && !(from->access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
   target->access = Normalize(desired);
   if (target->restricted && (target->access & kWriteRights)) return ERROR_ACCESS_DENIED;
+  if (created) {
+    if (LONG error = WriteBack(target->layers[0], HiveChange{HiveChange::Kind::CreateKey}))
+      return error;
+  }
   if (!transaction.Commit()) return ERROR_ACCESS_DENIED;
   if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   *result = AddKeyHandle(std::move(target));
@@ -302,8 +317,12 @@ LONG ImageRegistry::RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type
   if (!transaction.Started()) return ERROR_ACCESS_DENIED;
   if (!store_->Key(open->layers[0])) return ERROR_KEY_DELETED;
   if (!store_->SetValue(open->layers[0], name, Lower(name), type, bytes) ||
-      !store_->Touch(open->layers[0], Now()) || !transaction.Commit())
+      !store_->Touch(open->layers[0], Now()))
     return ERROR_ACCESS_DENIED;
+  if (LONG error =
+          WriteBack(open->layers[0], HiveChange{HiveChange::Kind::SetValue, name, type, bytes}))
+    return error;
+  if (!transaction.Commit()) return ERROR_ACCESS_DENIED;
   return ERROR_SUCCESS;
 }
 
@@ -422,6 +441,7 @@ LONG ImageRegistry::RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   KeyId target;
   if (LONG error = FindDeletable(key, subKey, target)) return error;
   if (store_->ChildCount(target) > 0) return ERROR_ACCESS_DENIED;
+  if (LONG error = WriteBack(target, HiveChange{HiveChange::Kind::DeleteKey})) return error;
   if (!store_->RemoveKey(target) || !transaction.Commit()) return ERROR_ACCESS_DENIED;
   return ERROR_SUCCESS;
 }
@@ -438,6 +458,7 @@ LONG ImageRegistry::SHDeleteKeyA(HKEY key, LPCSTR subKey) {
     if (!row || row->restricted) return ERROR_ACCESS_DENIED;
     for (const KeyRow& child : store_->Children(tree[i])) tree.push_back(child.id);
   }
+  if (LONG error = WriteBack(target, HiveChange{HiveChange::Kind::DeleteKey})) return error;
   for (auto id = tree.rbegin(); id != tree.rend(); ++id) {
     if (!store_->RemoveKey(*id)) return ERROR_ACCESS_DENIED;
   }
@@ -452,8 +473,13 @@ LONG ImageRegistry::RegDeleteValueA(HKEY key, LPCSTR valueName) {
   if (!(open->access & KEY_SET_VALUE) || open->restricted) return ERROR_ACCESS_DENIED;
   if (open->layers.empty()) return ERROR_FILE_NOT_FOUND;
   std::lock_guard guard(store_->Lock());
-  if (!store_->RemoveValue(open->layers[0], Lower(valueName ? valueName : "")))
-    return ERROR_FILE_NOT_FOUND;
+  const std::string name = valueName ? valueName : "";
+  if (writeBack_) {
+    if (!store_->Value(open->layers[0], Lower(name))) return ERROR_FILE_NOT_FOUND;
+    if (LONG error = WriteBack(open->layers[0], HiveChange{HiveChange::Kind::DeleteValue, name}))
+      return error;
+  }
+  if (!store_->RemoveValue(open->layers[0], Lower(name))) return ERROR_FILE_NOT_FOUND;
   store_->Touch(open->layers[0], Now());
   return ERROR_SUCCESS;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/image/hive_write_back.h"
 #include "platform/image/registry_store.h"
 #include "platform/registry.h"
 
@@ -45,6 +46,10 @@ class ImageRegistry : public Registry {
   LONG SHDeleteKeyA(HKEY key, LPCSTR subKey) override;
 
   const CodePage& Code() const override { return codePage_; }
+
+  // For an image of a real Windows installation: each change goes to its hive first (the
+  // write back outlives the registry).
+  void SetWriteBack(HiveWriteBack* writeBack) { writeBack_ = writeBack; }
 
   // Makes a key refuse every write right while read access still works (or lifts that).
   LONG SetKeyRestriction(HKEY key, LPCSTR subKey, bool restricted);
@@ -94,11 +99,15 @@ class ImageRegistry : public Registry {
   LONG FindDeletable(HKEY key, LPCSTR subKey, KeyId& found);
   std::string Lower(const std::string& text) const { return codePage_.Lower(text); }
   std::optional<KeyId> SystemKey();
+  // The change made in the hive that holds the key, where there is one; ERROR_SUCCESS when
+  // the store may take it.
+  LONG WriteBack(KeyId key, const HiveChange& change);
 
   std::unique_ptr<RegistryStore> store_;
   CodePage codePage_;
   std::mutex userLock_;  // guards currentUser_
   std::optional<std::string> currentUser_;
+  HiveWriteBack* writeBack_ = nullptr;
 };
 
 }  // namespace platform

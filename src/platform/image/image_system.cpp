@@ -59,6 +59,7 @@ const std::map<DWORD, const char*>& MessageTexts() {
       {16, "The directory cannot be removed."},
       {17, "The system cannot move the file to a different disk drive."},
       {18, "There are no more files."},
+      {19, "The media is write protected."},
       {32, "The process cannot access the file because it is being used by another process."},
       {38, "Reached the end of the file."},
       {53, "The network path was not found."},

@@ -21,6 +21,8 @@ class ImageSystem : public System {
   // The 8.3 form of an existing path, which the NT systems before Vista give the user's
   // TEMP and TMP in (so that they hold no blank); set by the machine once its files exist.
   using ShortPathForm = std::function<std::optional<std::string>(const std::string& path)>;
+  bool RunsOffline() override { return offline_; }
+  void SetOffline(bool offline) { offline_ = offline; }
   void SetShortPathForm(ShortPathForm form) { shortPathForm_ = std::move(form); }
 
   BOOL GetVersionExA(OSVERSIONINFOA* version) override;
@@ -51,6 +53,7 @@ class ImageSystem : public System {
 
   ImageRegistry& imageRegistry_;
   ShortPathForm shortPathForm_;
+  bool offline_ = false;  // an attached installation
 };
 
 // The English text Windows gives for a system status code, with its line end.

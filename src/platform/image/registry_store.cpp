@@ -282,6 +282,13 @@ std::optional<KeyRow> RegistryStore::Key(KeyId id) {
   return row;
 }
 
+std::optional<KeyId> RegistryStore::Parent(KeyId id) {
+  std::lock_guard guard(lock_);
+  Query query(errors_, Statement("SELECT parent FROM keys WHERE id=?"), id);
+  if (!query.Row()) return std::nullopt;
+  return sqlite3_column_int64(query.Statement(), 0);
+}
+
 std::optional<KeyRow> RegistryStore::Child(KeyId parent, const std::string& lowerName) {
   std::lock_guard guard(lock_);
   if (const IndexedChildren* children = IndexUsable() ? ChildrenInIndex(parent) : nullptr) {

@@ -63,6 +63,7 @@ class RegistryStore {
   };
 
   std::optional<KeyRow> Key(KeyId id);
+  std::optional<KeyId> Parent(KeyId id);  // 0 for the stored roots
   std::optional<KeyRow> Child(KeyId parent, const std::string& lowerName);
   std::optional<KeyId> AddChild(KeyId parent, const std::string& name, const std::string& lower,
                                 std::int64_t now);

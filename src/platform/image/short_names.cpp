@@ -64,7 +64,8 @@ bool IsValidShortName(std::string_view name) {
 }
 
 std::vector<std::string> GenerateShortNames(const CodePage& codePage,
-                                            const std::vector<std::string>& names) {
+                                            const std::vector<std::string>& names,
+                                            const std::vector<std::string>& kept) {
   std::vector<std::string> shortNames(names.size());
   std::unordered_set<std::string> taken;  // upper-cased
   taken.reserve(names.size() * 2);
@@ -73,6 +74,9 @@ std::vector<std::string> GenerateShortNames(const CodePage& codePage,
     if (IsValidShortName(names[i])) {
       shortNames[i] = names[i];
       taken.insert(codePage.Upper(names[i]));
+    } else if (i < kept.size() && !kept[i].empty()) {
+      shortNames[i] = kept[i];
+      taken.insert(codePage.Upper(kept[i]));
     } else {
       pending.push_back(i);
     }

@@ -17,8 +17,11 @@ namespace platform {
 bool IsValidShortName(std::string_view name);
 
 // Short names for the given names of one folder, by position; a name that is already valid
-// 8.3 keeps its own spelling.
+// 8.3 keeps its own spelling. kept, when given, holds by position the short name that the
+// volume itself keeps for a name (empty where it keeps none): such a name is used as it is,
+// and the names made for the others stay clear of it.
 std::vector<std::string> GenerateShortNames(const CodePage& codePage,
-                                            const std::vector<std::string>& names);
+                                            const std::vector<std::string>& names,
+                                            const std::vector<std::string>& kept = {});
 
 }  // namespace platform
