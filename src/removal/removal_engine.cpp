@@ -200,16 +200,18 @@ bool RemovalEngine::RemoveItem(const scan::FoundItem& item) {
   platform::Files& files = machine_.files();
   // Online a file that resists goes at the restart or by the entry's cleaning script;
   // offline one that is still there stays for good.
-  auto gone = [&](bool) {
+  auto gone = [&] {
     return !machine_.system().RunsOffline() || !files.PathFileExistsA(text.c_str());
   };
   switch (item.kind) {
     case FoundItemKind::File:
       Log("<FILE  NAME = \"" + text + "\"/>");
-      return gone(RemoveFile(text, item.entry->cleaningScriptReference));
+      RemoveFile(text, item.entry->cleaningScriptReference);
+      return gone();
     case FoundItemKind::Folder:
       Log("<DIR NAME = \"" + text + "\"/>");
-      return gone(RemoveFolder(text));
+      RemoveFolder(text);
+      return gone();
     case FoundItemKind::RegistryKey:
       // A path of backslashes only would name whole roots: never removed, never logged.
       if (text.find_first_not_of('\\') == std::string::npos) return true;
