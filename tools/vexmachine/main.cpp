@@ -345,6 +345,10 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "--help" && args.empty()) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (command == "create") return Create(args);
   if (command == "path") return Path(args);
   if (command == "dir") return Dir(args);
