@@ -53,6 +53,15 @@ std::string ProgramsFolder() {
   return error ? std::string() : self.parent_path().string();
 }
 
+// The program that install copies lies in "program" beside this program's folder, in the
+// build tree (build/tools, build/program) as in the installed one (lib/vexmarl/bin,
+// lib/vexmarl/program).
+std::string BuiltProgramFolder() {
+  const std::string folder = ProgramsFolder();
+  return folder.empty() ? folder
+                        : std::filesystem::path(folder).parent_path().append("program").string();
+}
+
 int Create(const std::vector<std::string>& args) {
   if (args.empty()) return Usage();
   vexmachine::ImageOptions options;
@@ -317,7 +326,7 @@ int Send(const std::vector<std::string>& args) {
 int Install(const std::vector<std::string>& args) {
   if (args.empty()) return Usage();
   std::string folder = vexmachine::kDefaultProgramFolder;
-  std::string from = VEXMARL_PROGRAM_DIR;
+  std::string from = BuiltProgramFolder();
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--folder" && i + 1 < args.size()) {
       folder = args[++i];
