@@ -24,20 +24,25 @@ std::string ProgressText(const std::string& phase, const std::string& item, int 
   const std::string line = phase + " | " + shown + " | examined " + std::to_string(examined) +
                            ", found " + std::to_string(found) + ", listed " +
                            std::to_string(listed);
-  const std::size_t room = columns > 1 ? static_cast<std::size_t>(columns - 1) : 0;
-  const std::vector<std::size_t> starts = CharacterStarts(line, code);
-  return starts.size() - 1 > room ? line.substr(0, starts[room]) : line;
+  const std::size_t room = static_cast<std::size_t>((columns > 1 ? columns : kUnknownWidth) - 1);
+  if (line.size() <= room) return line;
+  // A double-byte character takes two cells of a console, as it takes two bytes.
+  std::size_t cut = 0;
+  for (std::size_t start : CharacterStarts(line, code)) {
+    if (start > room) break;
+    cut = start;
+  }
+  return line.substr(0, cut);
 }
 
 void ProgressLine::Draw(const std::string& phase, const std::string& item, int examined, int found,
                         int listed, int columns) {
   const std::string text = ProgressText(phase, item, examined, found, listed, columns, code_);
-  const std::size_t length = CharacterStarts(text, code_).size() - 1;
   // Blanks over what a longer line before left.
-  const std::string blanks(drawn_ > length ? drawn_ - length : 0, ' ');
+  const std::string blanks(drawn_ > text.size() ? drawn_ - text.size() : 0, ' ');
   std::fprintf(stream_, "\r%s%s", text.c_str(), blanks.c_str());
   std::fflush(stream_);
-  drawn_ = length;
+  drawn_ = text.size();
 }
 
 void ProgressLine::Clear() {

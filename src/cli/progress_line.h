@@ -11,9 +11,10 @@
 namespace cli {
 
 inline constexpr std::size_t kLongestItem = 48;  // a longer item keeps its end after "..."
+inline constexpr int kUnknownWidth = 80;         // a terminal that does not say its width
 
-// The line's text in at most columns - 1 characters, so that it never wraps; a double-byte
-// character is never split.
+// The line's text in at most columns - 1 cells (columns 0: unknown), so that it never wraps;
+// a double-byte character takes two cells and is never split.
 std::string ProgressText(const std::string& phase, const std::string& item, int examined, int found,
                          int listed, int columns, const platform::CodePage& code);
 
@@ -29,7 +30,7 @@ class ProgressLine {
  private:
   std::FILE* stream_;
   const platform::CodePage& code_;
-  std::size_t drawn_ = 0;  // characters of the line that are not blank
+  std::size_t drawn_ = 0;  // cells of the line that are not blank
 };
 
 }  // namespace cli
