@@ -36,6 +36,7 @@ for path in /usr/bin/vexmachine /usr/bin/vxdb /usr/bin/vexmarl-update-server \
   /usr/share/vexmarl/demo/definitions.xml /usr/share/vexmarl/demo/infection.reg \
   /usr/share/vexmarl/demo/plant.sh /usr/share/man/man1/vexmachine.1.gz \
   /usr/share/man/man1/vxdb.1.gz /usr/share/man/man1/vexmarl-cli.1.gz \
+  /usr/share/man/man1/vexmarl-update-server.1.gz \
   /usr/share/doc/vexmarl/copyright /usr/share/doc/vexmarl/changelog.gz; do
   grep -qx "$path" "$scratch/contents.txt" || fail "the package lacks $path"
 done
