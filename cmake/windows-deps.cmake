@@ -2,7 +2,8 @@
 # toolchain as static libraries: minizip from Debian's source package (fetched by
 # scripts/install-deps --windows) over mingw's zlib, and GoogleTest from /usr/src/googletest.
 # Targets: minizip, gtest, gtest_main, gmock, gmock_main (and GTest:: aliases, as the tests
-# name them). Each is built only when something links it.
+# name them). Each is built only when something links it. The header-only JSON library is
+# the host's (nlohmann-json3-dev), as nlohmann_json::nlohmann_json.
 enable_language(C)
 set(VEXMARL_MINIZIP_SOURCE_DIR "${PROJECT_SOURCE_DIR}/build-windows/deps/minizip" CACHE PATH
     "Debian's minizip source, unpacked (scripts/install-deps --windows)")
@@ -36,6 +37,19 @@ vexmarl_outside_library(minizip
   ${VEXMARL_MINIZIP_SOURCE_DIR}/zip.c)
 target_include_directories(minizip SYSTEM PUBLIC ${minizip_include} ${minizip_include}/minizip)
 target_link_libraries(minizip PUBLIC ZLIB::ZLIB)
+
+# The JSON library's headers are copied into a folder of their own, so that the build sees
+# them and no other header of the host.
+set(VEXMARL_JSON_INCLUDE_DIR /usr/include CACHE PATH "Where nlohmann/json.hpp lies")
+if(NOT EXISTS "${VEXMARL_JSON_INCLUDE_DIR}/nlohmann/json.hpp")
+  message(FATAL_ERROR "No nlohmann/json.hpp in ${VEXMARL_JSON_INCLUDE_DIR}: run "
+                      "scripts/install-deps or set VEXMARL_JSON_INCLUDE_DIR")
+endif()
+set(json_include ${CMAKE_BINARY_DIR}/windows-deps/json)
+file(COPY ${VEXMARL_JSON_INCLUDE_DIR}/nlohmann DESTINATION ${json_include})
+add_library(nlohmann_json INTERFACE)
+target_include_directories(nlohmann_json SYSTEM INTERFACE ${json_include})
+add_library(nlohmann_json::nlohmann_json ALIAS nlohmann_json)
 
 set(googletest ${VEXMARL_GOOGLETEST_SOURCE_DIR}/googletest)
 set(googlemock ${VEXMARL_GOOGLETEST_SOURCE_DIR}/googlemock)

@@ -11,6 +11,13 @@ int CannotRun(const std::string& reason) {
   return kExitCannotRun;
 }
 
+std::string DatabaseProblem(definitions::LoadError error) {
+  if (error == definitions::LoadError::Missing)
+    return "no definitions database: database.db is missing from the program folder";
+  return std::string("the definitions database cannot be read: ") +
+         definitions::DescribeLoadError(error);
+}
+
 std::unique_ptr<CliProgram> StartProgram(platform::Machine& machine) {
   const std::string programFolder = app::ProgramFolder(machine.processes());
   if (programFolder.empty()) {

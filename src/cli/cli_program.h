@@ -8,14 +8,17 @@
 
 #include "app/branding_settings.h"
 #include "app/resources.h"
+#include "cli/usage.h"
+#include "definitions/database_loader.h"
 #include "platform/machine.h"
 
 namespace cli {
 
-inline constexpr int kExitCannotRun = 2;
-
 // Writes "vexmarl-cli: " and the reason to standard error; kExitCannotRun.
 int CannotRun(const std::string& reason);
+
+// Why database.db could not be loaded, as the commands say it.
+std::string DatabaseProblem(definitions::LoadError error);
 
 struct CliProgram {
   platform::Machine& machine;
@@ -28,10 +31,13 @@ struct CliProgram {
 std::unique_ptr<CliProgram> StartProgram(platform::Machine& machine);
 
 struct ScanOptions {
+  bool json = false;    // --json: JSON objects on standard output instead of text lines
   bool remove = false;  // --remove: remove every listed item after the scan
   bool yes = false;     // --yes: answer Yes to every question of the removal
 };
 int ScanCommand(CliProgram& program, const ScanOptions& options);
+// --version: the program, its definitions and the machine's system on standard output.
+int VersionCommand(CliProgram& program);
 int QuarantineCommand(CliProgram& program, int argc, char** argv);
 
 struct UpdateOptions {

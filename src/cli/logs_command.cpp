@@ -48,7 +48,7 @@ int LogsCommand(CliProgram& program, const std::vector<std::string>& arguments) 
     }
     return 0;
   }
-  if (action != "mail") return CannotRun("usage: vexmarl-cli logs list | open | mail [FILE...]");
+  if (action != "mail") return WrongUsage("logs");
 
   platform::ConsolePrompt prompt(std::cin, std::cerr, false);
   logging::LogMailer mailer(machine, prompt, folder,

@@ -10,24 +10,16 @@
 namespace cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: vexmarl-cli quarantine list\n"
-    "       vexmarl-cli quarantine restore NAME...\n"
-    "       vexmarl-cli quarantine delete NAME...\n";
 constexpr int kExitDone = 0, kExitFailed = 1;
-
-int Usage() {
-  std::fputs(kUsage, stderr);
-  return kExitCannotRun;
-}
 
 }  // namespace
 
 int QuarantineCommand(CliProgram& program, int argc, char** argv) {
-  if (argc < 1) return Usage();
+  if (argc < 1) return WrongUsage("quarantine");
   const std::string action = argv[0];
   const bool list = action == "list";
-  if (list ? argc != 1 : (action != "restore" && action != "delete") || argc < 2) return Usage();
+  if (list ? argc != 1 : (action != "restore" && action != "delete") || argc < 2)
+    return WrongUsage("quarantine");
 
   app::UserSettings settings(program.machine.registry(), program.branding.REGISTRYNAME);
   // The page's messages go to standard error; nobody is asked anything.

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <iostream>
@@ -11,13 +12,13 @@
 #include "app/removal_flow.h"
 #include "app/scan_session.h"
 #include "cli/cli_program.h"
+#include "cli/progress_line.h"
+#include "cli/scan_json.h"
 #include "cli/yes_prompt.h"
 #include "platform/console.h"
 
 namespace cli {
 namespace {
-
-constexpr int kNothingListed = 0, kSomethingListed = 1, kRemoved = 0, kFilesWaitForRestart = 3;
 
 constexpr const char* kAbortedLine = "<Information Message = \"Scan Aborted by User\"/>";
 
@@ -29,21 +30,11 @@ void OnInterrupt() {
   interrupted = true;
 }
 
-std::string DatabaseProblem(definitions::LoadError error) {
-  if (error == definitions::LoadError::Missing)
-    return "no definitions database: database.db is missing from the program folder";
-  return std::string("the definitions database cannot be read: ") +
-         definitions::DescribeLoadError(error);
-}
-
-void PrintProgress(scan::ScanEngine& engine) {
+void PrintProgress(ProgressLine& line, scan::ScanEngine& engine) {
   const scan::ScanCounters& counters = engine.Counters();
-  std::string item = engine.GetItemText();
-  if (item.size() > 48) item = "..." + item.substr(item.size() - 45);
-  std::fprintf(stderr, "\r\033[K%s | %s | examined %d, found %d, listed %d",
-               engine.GetPhaseText().c_str(), item.c_str(), counters.objectsExamined.load(),
-               counters.itemsFound.load(), counters.itemsListed.load());
-  std::fflush(stderr);
+  line.Draw(engine.GetPhaseText(), engine.GetItemText(), counters.objectsExamined.load(),
+            counters.itemsFound.load(), counters.itemsListed.load(),
+            platform::TerminalColumns(platform::ConsoleStream::Error));
 }
 
 void PrintSummary(scan::ScanEngine& engine, const std::string& logPath) {
@@ -58,9 +49,10 @@ void PrintSummary(scan::ScanEngine& engine, const std::string& logPath) {
   if (!logPath.empty()) std::fprintf(stderr, "Session log: %s\n", logPath.c_str());
 }
 
-// Ticks every listed row and removes as the results page does; the exit status.
-int Remove(CliProgram& program, app::ScanSession& session, platform::Prompt& prompt,
-           int scanStatus) {
+// Ticks every listed row and removes as the results page does; the exit status. What was
+// done goes into summary once the removal ran.
+int Remove(CliProgram& program, app::ScanSession& session, platform::Prompt& prompt, int scanStatus,
+           bool json, std::optional<RemovalSummary>& summary) {
   scan::ScanEngine& engine = session.Engine();
   std::vector<removal::ResultRow> rows;
   for (const scan::FoundItem& item : engine.Listed()) rows.push_back({item, true});
@@ -74,16 +66,22 @@ int Remove(CliProgram& program, app::ScanSession& session, platform::Prompt& pro
     return scanStatus;
   }
   const removal::RemovalOutcome outcome = flow.Run(rows);
-  for (const scan::FoundItem& item : outcome.removedItems)
-    std::printf("removed\t%d\t%s\t%s\t%s\n", static_cast<int>(item.kind), scan::KindName(item.kind),
-                item.entry->name.c_str(), item.text.c_str());
+  for (const scan::FoundItem& item : outcome.removedItems) {
+    if (json) {
+      WriteJsonLine(RemovedItemJson(program.machine.Code(), item));
+    } else {
+      std::printf("removed\t%d\t%s\t%s\t%s\n", static_cast<int>(item.kind),
+                  scan::KindName(item.kind), item.entry->name.c_str(), item.text.c_str());
+    }
+  }
   std::fflush(stdout);
   std::fprintf(stderr, "Quarantine archive: %s\n", archive.c_str());
   const std::vector<std::string>& pending = engine.PendingDeleteList();
   for (const std::string& path : pending)
     std::fprintf(stderr, "Waits for a restart: %s\n", path.c_str());
   std::fprintf(stderr, "Restart requested: %s\n", outcome.restartRequested ? "yes" : "no");
-  return pending.empty() ? kRemoved : kFilesWaitForRestart;
+  summary = RemovalSummary{archive, pending, outcome.restartRequested};
+  return pending.empty() ? kExitNothingFound : kExitWaitsForRestart;
 }
 
 }  // namespace
@@ -93,11 +91,20 @@ int ScanCommand(CliProgram& program, const ScanOptions& options) {
   platform::OnConsoleInterrupt(OnInterrupt);
 
   std::mutex outputLock;  // keeps result lines and the progress line apart
+  // Drawn only on a terminal: nothing of it reaches a pipe or a file.
   const bool live = platform::IsTerminal(platform::ConsoleStream::Error);
+  ProgressLine progress(stderr, machine.Code());
   app::ScanEvents events;
   events.itemListed = [&](const scan::FoundItem& item) {
+    // The digest of a file is taken before the lock, away from the progress line.
+    const std::optional<Json> object =
+        options.json ? std::optional(ListedItemJson(machine, item)) : std::nullopt;
     std::lock_guard guard(outputLock);
-    if (live) std::fputs("\r\033[K", stderr);
+    progress.Clear();
+    if (object) {
+      WriteJsonLine(*object);
+      return;
+    }
     std::printf("%d\t%s\t%s\t%s\n", static_cast<int>(item.kind), scan::KindName(item.kind),
                 item.entry->name.c_str(), item.text.c_str());
     std::fflush(stdout);
@@ -120,21 +127,25 @@ int ScanCommand(CliProgram& program, const ScanOptions& options) {
     }
     if (live) {
       std::lock_guard guard(outputLock);
-      PrintProgress(engine);
+      PrintProgress(progress, engine);
     }
   }
   worker.join();
-  if (live) std::fputs("\r\033[K", stderr);
-  const int scanStatus = engine.Listed().empty() ? kNothingListed : kSomethingListed;
+  progress.Clear();
+  const int scanStatus = engine.Listed().empty() ? kExitNothingFound : kExitFound;
   int status = scanStatus;
+  std::optional<RemovalSummary> removed;
   if (options.remove && !engine.Listed().empty() && !stopped) {
     YesPrompt yes;
     platform::ConsolePrompt console(std::cin, std::cerr,
                                     platform::IsTerminal(platform::ConsoleStream::Input));
     platform::Prompt& prompt = options.yes ? static_cast<platform::Prompt&>(yes) : console;
-    status = Remove(program, session, prompt, scanStatus);
+    status = Remove(program, session, prompt, scanStatus, options.json, removed);
   }
   session.Log().CloseSessionLog();
+  if (options.json)
+    WriteJsonLine(SummaryJson(machine.Code(), engine, session.Log().FilePath(),
+                              removed ? &*removed : nullptr));
   PrintSummary(engine, session.Log().FilePath());
   return status;
 }

@@ -72,6 +72,36 @@ std::string CodePage::FromUtf16(std::u16string_view text) const {
   return FromUtf16Bytes(bytes);
 }
 
+std::string CodePage::ToUtf8(std::string_view text) const {
+  const std::u16string units = ToUtf16(text);
+  std::string out;
+  out.reserve(units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t point = units[i];
+    const bool high = point >= 0xD800 && point < 0xDC00;
+    if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
+      point = 0x10000 + ((point - 0xD800) << 10) + (units[++i] - 0xDC00);
+    else if (point >= 0xD800 && point < 0xE000)
+      point = 0xFFFD;  // an unpaired surrogate
+    if (point < 0x80) {
+      out += static_cast<char>(point);
+    } else if (point < 0x800) {
+      out += static_cast<char>(0xC0 | point >> 6);
+      out += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+      out += static_cast<char>(0xE0 | point >> 12);
+      out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | point >> 18);
+      out += static_cast<char>(0x80 | (point >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+  }
+  return out;
+}
+
 CodePage::CodePage(unsigned number)
     : number_(number),
       doubleByte_(number == 932 || number == 936 || number == 949 || number == 950) {

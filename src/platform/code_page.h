@@ -40,6 +40,8 @@ class CodePage {
   std::u16string ToUtf16(std::string_view text) const;
   // UTF-16 units in this code page; a character the code page lacks becomes "?".
   std::string FromUtf16(std::u16string_view text) const;
+  // The text as UTF-8, for output that must be Unicode whatever the machine's code page.
+  std::string ToUtf8(std::string_view text) const;
   // The same with the units as little-endian byte pairs, as files and registry data hold
   // them (an odd last byte is dropped).
   std::string ToUtf16Bytes(std::string_view text) const;

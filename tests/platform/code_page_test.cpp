@@ -24,6 +24,13 @@ TEST(CodePage, DoubleByteLowerCasingLeavesSecondBytesAlone) {
   EXPECT_FALSE(japanese.EqualNoCase("\x83\x41", "\x83\x61"));
 }
 
+// JSON output wants UTF-8: each character converted whole, and a double-byte character cut
+// short at the end replaced rather than passed on as invalid UTF-8.
+TEST(CodePage, Utf8OfWesternAndDoubleByteTexts) {
+  EXPECT_EQ(CodePage(1252).ToUtf8("caf\xE9 \x80."), "caf\u00E9 \u20AC.");
+  EXPECT_EQ(CodePage(932).ToUtf8("X\x83\x41Y\x83"), "X\u30A2Y\uFFFD");
+}
+
 TEST(FileNamePattern, FollowsWindowsRules) {
   CodePage codePage;
   auto matches = [&](const char* pattern, const char* name) {

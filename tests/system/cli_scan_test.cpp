@@ -11,9 +11,13 @@
 
 #include <algorithm>
 
+#include <nlohmann/json.hpp>
+
 #include "definitions/database_file.h"
+#include "definitions/database_loader.h"
 #include "foundation/md5_text.h"
 #include "platform/code_page.h"
+#include "scan/found_item.h"
 #include "support/helper_process.h"
 #include "support/installed_program.h"
 #include "support/throttle.h"
@@ -32,19 +36,25 @@ class CliScanTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(testing_support::InstallProgram(image_)); }
 
-  // Runs the scan (with more arguments); its standard output, its standard error in
-  // `errors`, its status.
-  std::string Scan(int* status, std::string* errors = nullptr, const std::string& more = "") {
-    const std::string errorFile = image_.Root() + "/scan-errors.txt";
+  // Runs the installed vexmarl-cli with the arguments; its standard output, its standard
+  // error in `errors`, its status.
+  std::string Cli(const std::string& arguments, int* status, std::string* errors = nullptr) {
+    const std::string errorFile = image_.Root() + "/cli-errors.txt";
     std::string output = RunCommand(std::string(VEXMACHINE_PROGRAM) + " run '" + image_.Root() +
-                                        "' 'C:\\Program Files\\Vexmarl\\vexmarl-cli.exe' scan " +
-                                        more + " </dev/null 2>'" + errorFile + "'",
+                                        "' 'C:\\Program Files\\Vexmarl\\vexmarl-cli.exe' " +
+                                        arguments + " </dev/null 2>'" + errorFile + "'",
                                     status);
     if (errors) {
       std::ifstream in(errorFile);
       *errors = std::string(std::istreambuf_iterator<char>(in), {});
     }
     return output;
+  }
+
+  // Runs the scan (with more arguments); its standard output, its standard error in
+  // `errors`, its status.
+  std::string Scan(int* status, std::string* errors = nullptr, const std::string& more = "") {
+    return Cli("scan " + more, status, errors);
   }
 
   void TearDown() override {
@@ -440,6 +450,97 @@ TEST_F(CliScanTest, RemoveYesThenBootRemovesTheWholeInfection) {
   const std::string again = Scan(&status, &errors);
   EXPECT_EQ(status, 0) << again;
   EXPECT_EQ(again, "");
+}
+
+// --json: every listed item as an object with the file's size and digest, the removal's
+// objects, and the summary last, each on a line of its own.
+TEST_F(CliScanTest, JsonListsEachItemThenTheSummary) {
+  Plant();
+  int status = -1;
+  const std::string text = Scan(&status);
+  std::string errors;
+  const std::string output = Scan(&status, &errors, "--json --remove --yes");
+  EXPECT_EQ(status, 0) << errors;
+  std::vector<nlohmann::json> objects;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    objects.push_back(nlohmann::json::parse(line, nullptr, false));
+    ASSERT_FALSE(objects.back().is_discarded()) << line;
+  }
+  ASSERT_FALSE(objects.empty());
+  // The listed items are the text lines' items, in their order.
+  std::string listed;
+  int removed = 0;
+  for (const nlohmann::json& object : objects) {
+    if (object["type"] == "removed") ++removed;
+    if (object["type"] != "item") continue;
+    const auto kind = object["kind"].get<std::string>();
+    int number = 0;
+    while (number < 8 && kind != scan::KindName(static_cast<scan::FoundItemKind>(number))) ++number;
+    listed += std::to_string(number) + "\t" + kind + "\t" + object["spyware"].get<std::string>() +
+              "\t" + object["location"].get<std::string>() + "\n";
+    EXPECT_EQ(object.contains("md5"), kind == "File") << object;
+  }
+  EXPECT_EQ(listed, text);
+  EXPECT_EQ(removed, 15);
+  EXPECT_EQ(objects[0], nlohmann::json::parse(R"({"type": "item", "kind": "RegistryKey",
+      "spyware": "Glimmerbar Toolbar", "category": "Browser Helper", "danger": "medium",
+      "location": "software\\glimmerbar"})"));
+  const auto file = std::find_if(objects.begin(), objects.end(), [](const nlohmann::json& o) {
+    return o["type"] == "item" && o["location"] == "C:\\glimmerbar.ini";
+  });
+  ASSERT_NE(file, objects.end());
+  EXPECT_EQ((*file)["size"], 9);
+  EXPECT_EQ((*file)["md5"], foundation::Md5OfText("[glimmer]"));
+  nlohmann::json summary = objects.back();
+  EXPECT_EQ(summary["type"], "summary");
+  EXPECT_EQ(summary["finished"], true);
+  EXPECT_EQ(summary["listed"], 15);
+  EXPECT_EQ(summary["found"], 15);
+  EXPECT_EQ(summary["waitingForRestart"], nlohmann::json::array());
+  EXPECT_EQ(summary["restartRequested"], false);
+  EXPECT_EQ(summary["quarantineArchive"].get<std::string>().rfind(
+                "C:\\Program Files\\Vexmarl\\Quarantine\\", 0),
+            0u)
+      << summary;
+  EXPECT_NE(SessionLog(errors).find("<Scanning"), std::string::npos);
+  EXPECT_NE(errors.find("Session log: " + summary["log"].get<std::string>() + "\n"),
+            std::string::npos);
+}
+
+// --version names the program, the installed definitions and the machine's system; help is
+// on standard output with status 0, a wrong command line on standard error with status 2.
+TEST_F(CliScanTest, VersionAndHelp) {
+  platform::Machine& machine = image_.Machine();
+  definitions::DefinitionDatabase database;
+  definitions::DatabaseLoader loader(machine, "C:\\Program Files\\Vexmarl\\", database);
+  ASSERT_TRUE(loader.Load("C:\\Program Files\\Vexmarl\\database.db"));
+  int status = -1;
+  std::string errors;
+  EXPECT_EQ(Cli("--version", &status, &errors),
+            "Vexmarl 4.23\nDefinitions " + database.version + " (" + database.date +
+                ")\nSystem Windows XP 5.1.2600 Service Pack 2\n");
+  EXPECT_EQ(status, 0) << errors;
+  ASSERT_TRUE(image_.Files().DeleteFileA("C:\\Program Files\\Vexmarl\\database.db"));
+  EXPECT_EQ(Cli("--version", &status),
+            "Vexmarl 4.23\nDefinitions none: no definitions database: database.db is missing "
+            "from the program folder\nSystem Windows XP 5.1.2600 Service Pack 2\n");
+
+  const std::string help = Cli("help scan", &status, &errors);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(help.rfind("usage: vexmarl-cli scan [--json] [--remove [--yes]]\n", 0), 0u) << help;
+  EXPECT_NE(help.find("Exit status: 0 nothing found"), std::string::npos);
+  EXPECT_EQ(Cli("scan --json --help", &status), help);
+  EXPECT_NE(Cli("--help", &status)
+                .find("\nExit status: 0 nothing found, 1 found, 2 error, 3 "
+                      "waits for a restart.\n"),
+            std::string::npos);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Cli("scan --yes", &status, &errors), "");
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(errors, "usage: vexmarl-cli scan [--json] [--remove [--yes]]\n");
+  EXPECT_EQ(Cli("help nothing", &status, &errors), "");
+  EXPECT_EQ(status, 2);
 }
 
 }  // namespace

@@ -76,8 +76,11 @@ std::map<std::string, std::string> InfoLines(const std::string& output) {
   std::istringstream stream(output);
   for (std::string line; std::getline(stream, line);) {
     std::size_t tab = line.find('\t');
-    lines[line.substr(0, tab)] +=
-        (lines.count(line.substr(0, tab)) ? "|" : "") + line.substr(tab + 1);
+    const std::string key = line.substr(0, tab);
+    const bool seen = lines.count(key) != 0;
+    std::string& value = lines[key];
+    if (seen) value += '|';  // appended: GCC 12 at -O3 misreads "|" + text as an overlap
+    value += line.substr(tab + 1);
   }
   return lines;
 }

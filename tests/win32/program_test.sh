@@ -87,6 +87,19 @@ scan_lists_everything() {
 scan_lists_everything "Windows XP"
 grep -qF '<Information OS = "Windows XP"/>' "$(session_log)" || fail "the log does not name XP"
 
+# The same scan as JSON objects, one a line: every listed item, a file with its size and
+# digest, and the summary last. --version names the system.
+cli scan --json
+[ "$status" -eq 1 ] || fail "the JSON scan ended with $status: $(cat "$work/errors")"
+[ "$(grep -c '^{"type":"item","kind":' "$work/out")" -eq 18 ] || fail "JSON items: $(cat "$work/out")"
+glimmer_ini="\"location\":\"C:\\\\glimmerbar.ini\",\"size\":9,\"md5\":\"$(printf '[glimmer]' | md5sum | cut -d' ' -f1)\"}"
+grep -qF "$glimmer_ini" "$work/out" || fail "no size and digest of C:\glimmerbar.ini: $(cat "$work/out")"
+tail -1 "$work/out" | grep -q '^{"type":"summary","finished":true,.*"listed":18,' ||
+  fail "no JSON summary last: $(tail -1 "$work/out")"
+cli --version
+[ "$status" -eq 0 ] && [ "$(head -1 "$work/out")" = "Vexmarl 4.23" ] &&
+  grep -q '^System Windows XP 5\.1\.2600' "$work/out" || fail "--version: $(cat "$work/out")"
+
 
 # The system's identity, as each version of Windows gives it.
 for version in win98:"Windows 98 SE" win2k:"Windows 2000" winxp:"Windows XP"; do

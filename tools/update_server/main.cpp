@@ -9,6 +9,10 @@
 
 #include "update_server/update_server.h"
 
+namespace {
+constexpr const char* kUsage = "usage: vexmarl-update-server DIR [--port N]\n";
+}  // namespace
+
 int main(int argc, char** argv) {
   // The signals that end it are taken here, not by the server's threads.
   sigset_t ending;
@@ -16,8 +20,12 @@ int main(int argc, char** argv) {
   sigaddset(&ending, SIGINT);
   sigaddset(&ending, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &ending, nullptr);
+  if (argc == 2 && std::string(argv[1]) == "--help") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--port")) {
-    std::fputs("usage: vexmarl-update-server DIR [--port N]\n", stderr);
+    std::fputs(kUsage, stderr);
     return 2;
   }
   testing_support::UpdateServer server(argc == 4 ? std::atoi(argv[3]) : 0);

@@ -56,6 +56,15 @@ std::string ProgramsFolder() {
   return error ? std::string() : self.parent_path().string();
 }
 
+// The program that install copies lies in "program" beside this program's folder, in the
+// build tree (build/tools, build/program) as in the installed one (lib/vexmarl/bin,
+// lib/vexmarl/program).
+std::string BuiltProgramFolder() {
+  const std::string folder = ProgramsFolder();
+  return folder.empty() ? folder
+                        : std::filesystem::path(folder).parent_path().append("program").string();
+}
+
 int Create(const std::vector<std::string>& args) {
   if (args.empty()) return Usage();
   vexmachine::ImageOptions options;
@@ -373,7 +382,7 @@ int Send(const std::vector<std::string>& args) {
 int Install(const std::vector<std::string>& args) {
   if (args.empty()) return Usage();
   std::string folder = vexmachine::kDefaultProgramFolder;
-  std::string from = VEXMARL_PROGRAM_DIR;
+  std::string from = BuiltProgramFolder();
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--folder" && i + 1 < args.size()) {
       folder = args[++i];
@@ -401,6 +410,10 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "--help" && args.empty()) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (command == "create") return Create(args);
   if (command == "attach") return Attach(args);
   if (command == "detach") return Detach(args);

@@ -36,16 +36,17 @@ using namespace definitions;
 
 constexpr const char* kDefaultProgramFolder = "C:\\Program Files\\Vexmarl\\";
 
+constexpr const char* kUsage =
+    "usage: vxdb check [--code-page N] FILE\n"
+    "       vxdb pack TEXT DB | vxdb unpack DB TEXT\n"
+    "       vxdb info [--machine IMAGE] DB\n"
+    "       vxdb dump --machine IMAGE [--program-folder WINPATH] DB\n"
+    "       vxdb publish DIR --version V [--restart 0|1] --base-url URL\n"
+    "            [--out LIST [--sign KEY.pem [--issued YYYY-MM-DDTHH:MM:SSZ]]]\n"
+    "       vxdb sign LIST KEY.pem [--issued YYYY-MM-DDTHH:MM:SSZ]\n";
+
 int Usage() {
-  std::fputs(
-      "usage: vxdb check [--code-page N] FILE\n"
-      "       vxdb pack TEXT DB | vxdb unpack DB TEXT\n"
-      "       vxdb info [--machine IMAGE] DB\n"
-      "       vxdb dump --machine IMAGE [--program-folder WINPATH] DB\n"
-      "       vxdb publish DIR --version V [--restart 0|1] --base-url URL\n"
-      "            [--out LIST [--sign KEY.pem [--issued YYYY-MM-DDTHH:MM:SSZ]]]\n"
-      "       vxdb sign LIST KEY.pem [--issued YYYY-MM-DDTHH:MM:SSZ]\n",
-      stderr);
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -301,6 +302,10 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "--help" && args.empty()) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (command == "check") return Check(args);
   if (command == "pack") return Pack(args);
   if (command == "unpack") return Unpack(args);

@@ -5,16 +5,26 @@
 
 namespace platform {
 
-bool IsTerminal(ConsoleStream stream) {
+namespace {
+win32::StandardStream StandardStreamOf(ConsoleStream stream) {
   switch (stream) {
     case ConsoleStream::Input:
-      return win32::IsConsole(win32::StandardStream::Input);
+      return win32::StandardStream::Input;
     case ConsoleStream::Output:
-      return win32::IsConsole(win32::StandardStream::Output);
+      return win32::StandardStream::Output;
     case ConsoleStream::Error:
       break;
   }
-  return win32::IsConsole(win32::StandardStream::Error);
+  return win32::StandardStream::Error;
+}
+}  // namespace
+
+bool IsTerminal(ConsoleStream stream) {
+  return win32::IsConsole(StandardStreamOf(stream));
+}
+
+int TerminalColumns(ConsoleStream stream) {
+  return win32::ConsoleColumns(StandardStreamOf(stream));
 }
 
 void OnConsoleInterrupt(void (*handler)()) {

@@ -16,16 +16,26 @@ BOOL WINAPI OnControlEvent(DWORD event) {
   return TRUE;
 }
 
-}  // namespace
-
-bool IsConsole(StandardStream stream) {
+HANDLE StandardHandle(StandardStream stream) {
   const DWORD which = stream == StandardStream::Input    ? STD_INPUT_HANDLE
                       : stream == StandardStream::Output ? STD_OUTPUT_HANDLE
                                                          : STD_ERROR_HANDLE;
-  HANDLE handle = ::GetStdHandle(which);
+  return ::GetStdHandle(which);
+}
+
+}  // namespace
+
+bool IsConsole(StandardStream stream) {
+  HANDLE handle = StandardHandle(stream);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
   DWORD mode = 0;
   return ::GetFileType(handle) == FILE_TYPE_CHAR && ::GetConsoleMode(handle, &mode);
+}
+
+int ConsoleColumns(StandardStream stream) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!::GetConsoleScreenBufferInfo(StandardHandle(stream), &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
 bool HandleConsoleInterrupt(void (*handler)()) {

@@ -9,6 +9,10 @@ enum class StandardStream { Input, Output, Error };
 // a pipe or the NUL device, which is a character device too.
 bool IsConsole(StandardStream stream);
 
+// The width of the console window the stream writes to (GetConsoleScreenBufferInfo); 0 when
+// it is no console.
+int ConsoleColumns(StandardStream stream);
+
 // From now on Ctrl-C and Ctrl-Break call handler instead of ending the process
 // (SetConsoleCtrlHandler); the system calls it on a thread of its own.
 bool HandleConsoleInterrupt(void (*handler)());
