@@ -60,7 +60,7 @@ cli() {
   mv "$work/out.lf" "$work/out"
 }
 # What the program folder's user data holds, with each file's digest.
-user_data() { (cd "$folder" && find Quarantine Logs Ignorelist.txt -type f | sort | xargs md5sum); }
+user_data() { (cd "$folder" && find Quarantine Logs Ignorelist.txt -type f -print0 | sort -z | xargs -0 md5sum); }
 shipped=(Vexmarl.exe vexmarl-cli.exe Corvane.dll resources.dll settings.xml database.db)
 cp "$setup" "$(unix 'C:\VexmarlSetup.exe')"
 
@@ -151,8 +151,9 @@ uninstalling() {
   done
   return 1
 }
+# The copy may not have started yet when the first one has ended.
 for _ in $(seq 300); do
-  uninstalling || break
+  [ ! -e "$folder/Uninstall.exe" ] && ! uninstalling && break
   sleep 0.1
 done
 [ ! -e "$folder/Uninstall.exe" ] || fail "the uninstaller did not finish"
