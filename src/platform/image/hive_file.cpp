@@ -49,35 +49,6 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t point = text[i];
-    if (point >= 0xD800 && point < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] < 0xE000) {
-      point = 0x10000 + ((point - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (point >= 0xD800 && point < 0xE000) {
-      point = 0xFFFD;
-    }
-    if (point < 0x80) {
-      out += static_cast<char>(point);
-    } else if (point < 0x800) {
-      out += static_cast<char>(0xC0 | point >> 6);
-      out += static_cast<char>(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-      out += static_cast<char>(0xE0 | point >> 12);
-      out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | point >> 18);
-      out += static_cast<char>(0x80 | (point >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (point & 0x3F));
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 std::unique_ptr<HiveFile> HiveFile::Open(const std::string& path, const CodePage& codePage,
@@ -96,7 +67,7 @@ HiveFile::~HiveFile() {
 }
 
 std::string HiveFile::Utf8(const std::string& text) const {
-  return Utf16ToUtf8(codePage_.ToUtf16(text));
+  return codePage_.ToUtf8(text);
 }
 
 std::string HiveFile::FromUtf8(const char* text) const {
