@@ -12,22 +12,12 @@
 set -euo pipefail
 build=$(realpath "$1")
 setup=$(realpath "$2")
-top=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
 running=""
-finish() {
+stop_own_processes() {
   [ -z "$running" ] || kill "$running" 2>/dev/null || true
-  "$top/scripts/wine-prefix" end "$work"
-  rm -rf "$work"
 }
-trap finish EXIT
-"$top/scripts/wine-prefix" create "$work"
-eval "$("$top/scripts/wine-prefix" env "$work")"
-
-fail() {
-  echo "installer test: $*" >&2
-  exit 1
-}
+test_name="installer test"
+. "$(dirname "$0")/test_prefix.sh"
 # The demo infection and the helpers unix, variable and import_registry.
 . "$top/tests/win32/plant_infection.sh"
 # Not the folder the setup program offers: the one it is told.

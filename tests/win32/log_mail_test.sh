@@ -9,20 +9,8 @@
 set -euo pipefail
 build=$(realpath "$1")
 mail_system=$(realpath "$2")
-top=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
-finish() {
-  "$top/scripts/wine-prefix" end "$work"
-  rm -rf "$work"
-}
-trap finish EXIT
-"$top/scripts/wine-prefix" create "$work"
-eval "$("$top/scripts/wine-prefix" env "$work")"
-
-fail() {
-  echo "log mail test: $*" >&2
-  exit 1
-}
+test_name="log mail test"
+. "$(dirname "$0")/test_prefix.sh"
 unix() { winepath -u "$1" 2>/dev/null; }
 program='C:\Program Files\Vexmarl'
 logs="$program\\Logs"

@@ -9,22 +9,12 @@
 #   tests/win32/program_test.sh BUILD_WINDOWS    (needs a display for Wine: run under xvfb-run)
 set -euo pipefail
 build=$(realpath "$1")
-top=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
 dialer=""
-finish() {
+stop_own_processes() {
   [ -z "$dialer" ] || kill "$dialer" 2>/dev/null || true
-  "$top/scripts/wine-prefix" end "$work"
-  rm -rf "$work"
 }
-trap finish EXIT
-"$top/scripts/wine-prefix" create "$work"
-eval "$("$top/scripts/wine-prefix" env "$work")"
-
-fail() {
-  echo "program test: $*" >&2
-  exit 1
-}
+test_name="program test"
+. "$(dirname "$0")/test_prefix.sh"
 # The program, the demo infection and the helpers unix, variable and import_registry.
 . "$top/tests/win32/plant_infection.sh"
 # A registry value's data as reg.exe shows it, or nothing when it is missing.

@@ -7,20 +7,8 @@
 #   tests/win32/schedule_test.sh BUILD_WINDOWS    (needs a display for Wine: run under xvfb-run)
 set -euo pipefail
 build=$(realpath "$1")
-top=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
-finish() {
-  "$top/scripts/wine-prefix" end "$work"
-  rm -rf "$work"
-}
-trap finish EXIT
-"$top/scripts/wine-prefix" create "$work"
-eval "$("$top/scripts/wine-prefix" env "$work")"
-
-fail() {
-  echo "schedule test: $*" >&2
-  exit 1
-}
+test_name="schedule test"
+. "$(dirname "$0")/test_prefix.sh"
 unix() { winepath -u "$1" 2>/dev/null; }
 program='C:\Program Files\Vexmarl'
 mkdir -p "$(unix "$program")"

@@ -14,26 +14,16 @@ set -euo pipefail
 build=$(realpath "$1")
 vxdb=$(realpath "$2")
 update_server=$(realpath "$3")
-top=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
 servers=()
-finish() {
+stop_own_processes() {
   local server
   for server in "${servers[@]}"; do
     kill "$server" 2>/dev/null || true
     wait "$server" 2>/dev/null || true
   done
-  "$top/scripts/wine-prefix" end "$work"
-  rm -rf "$work"
 }
-trap finish EXIT
-"$top/scripts/wine-prefix" create "$work"
-eval "$("$top/scripts/wine-prefix" env "$work")"
-
-fail() {
-  echo "update test: $*" >&2
-  exit 1
-}
+test_name="update test"
+. "$(dirname "$0")/test_prefix.sh"
 unix() { winepath -u "$1" 2>/dev/null; }
 # A Windows environment string of the prefix.
 variable() { wine cmd /c "echo %$1%" </dev/null 2>/dev/null | tr -d '\r'; }

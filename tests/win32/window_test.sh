@@ -16,22 +16,12 @@ if [ -z "${VEXMARL_WINDOW_TEST_DISPLAY:-}" ]; then
 fi
 build=$(realpath "$1")
 driver=$(realpath "$2")
-top=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
 dialer=""
-finish() {
+stop_own_processes() {
   [ -z "$dialer" ] || kill "$dialer" 2>/dev/null || true
-  "$top/scripts/wine-prefix" end "$work"
-  rm -rf "$work"
 }
-trap finish EXIT
-"$top/scripts/wine-prefix" create "$work"
-eval "$("$top/scripts/wine-prefix" env "$work")"
-
-fail() {
-  echo "window test: $*" >&2
-  exit 1
-}
+test_name="window test"
+. "$(dirname "$0")/test_prefix.sh"
 . "$top/tests/win32/plant_infection.sh"
 key_exists() { wine reg query "$1" </dev/null >/dev/null 2>&1; }
 
