@@ -1,5 +1,7 @@
 #include "platform/win32/task_scheduler_calls.h"
 
+#include <cstddef>
+
 #include "platform/win32/windows_door.h"
 
 // After <windows.h>: COM's, the scheduler's and the property sheet's declarations need its
@@ -49,86 +51,9 @@ void TakeText(LPWSTR text, std::u16string& out) {
   ::CoTaskMemFree(text);
 }
 
-void ToSystem(const TriggerFields& fields, TASK_TRIGGER& trigger) {
-  // Every byte, the union's unused ones too: the record goes into the task's file whole.
-  std::memset(&trigger, 0, sizeof trigger);
-  trigger.cbTriggerSize = fields.size;
-  trigger.Reserved1 = fields.reserved1;
-  trigger.wBeginYear = fields.beginYear;
-  trigger.wBeginMonth = fields.beginMonth;
-  trigger.wBeginDay = fields.beginDay;
-  trigger.wEndYear = fields.endYear;
-  trigger.wEndMonth = fields.endMonth;
-  trigger.wEndDay = fields.endDay;
-  trigger.wStartHour = fields.startHour;
-  trigger.wStartMinute = fields.startMinute;
-  trigger.MinutesDuration = fields.minutesDuration;
-  trigger.MinutesInterval = fields.minutesInterval;
-  trigger.rgFlags = fields.flags;
-  trigger.TriggerType = static_cast<TASK_TRIGGER_TYPE>(fields.type);
-  switch (fields.type) {
-    case TASK_TIME_TRIGGER_DAILY:
-      trigger.Type.Daily.DaysInterval = fields.daysInterval;
-      break;
-    case TASK_TIME_TRIGGER_WEEKLY:
-      trigger.Type.Weekly.WeeksInterval = fields.weeksInterval;
-      trigger.Type.Weekly.rgfDaysOfTheWeek = fields.weekDays;
-      break;
-    case TASK_TIME_TRIGGER_MONTHLYDATE:
-      trigger.Type.MonthlyDate.rgfDays = fields.monthDays;
-      trigger.Type.MonthlyDate.rgfMonths = fields.dateMonths;
-      break;
-    case TASK_TIME_TRIGGER_MONTHLYDOW:
-      trigger.Type.MonthlyDOW.wWhichWeek = fields.whichWeek;
-      trigger.Type.MonthlyDOW.rgfDaysOfTheWeek = fields.dowDays;
-      trigger.Type.MonthlyDOW.rgfMonths = fields.dowMonths;
-      break;
-    default:
-      break;
-  }
-  trigger.Reserved2 = fields.reserved2;
-  trigger.wRandomMinutesInterval = fields.randomMinutesInterval;
-}
-
-void FromSystem(const TASK_TRIGGER& trigger, TriggerFields& fields) {
-  fields = {};
-  fields.size = trigger.cbTriggerSize;
-  fields.reserved1 = trigger.Reserved1;
-  fields.beginYear = trigger.wBeginYear;
-  fields.beginMonth = trigger.wBeginMonth;
-  fields.beginDay = trigger.wBeginDay;
-  fields.endYear = trigger.wEndYear;
-  fields.endMonth = trigger.wEndMonth;
-  fields.endDay = trigger.wEndDay;
-  fields.startHour = trigger.wStartHour;
-  fields.startMinute = trigger.wStartMinute;
-  fields.minutesDuration = trigger.MinutesDuration;
-  fields.minutesInterval = trigger.MinutesInterval;
-  fields.flags = trigger.rgFlags;
-  fields.type = static_cast<std::uint32_t>(trigger.TriggerType);
-  switch (trigger.TriggerType) {
-    case TASK_TIME_TRIGGER_DAILY:
-      fields.daysInterval = trigger.Type.Daily.DaysInterval;
-      break;
-    case TASK_TIME_TRIGGER_WEEKLY:
-      fields.weeksInterval = trigger.Type.Weekly.WeeksInterval;
-      fields.weekDays = trigger.Type.Weekly.rgfDaysOfTheWeek;
-      break;
-    case TASK_TIME_TRIGGER_MONTHLYDATE:
-      fields.monthDays = trigger.Type.MonthlyDate.rgfDays;
-      fields.dateMonths = trigger.Type.MonthlyDate.rgfMonths;
-      break;
-    case TASK_TIME_TRIGGER_MONTHLYDOW:
-      fields.whichWeek = trigger.Type.MonthlyDOW.wWhichWeek;
-      fields.dowDays = trigger.Type.MonthlyDOW.rgfDaysOfTheWeek;
-      fields.dowMonths = trigger.Type.MonthlyDOW.rgfMonths;
-      break;
-    default:
-      break;
-  }
-  fields.reserved2 = trigger.Reserved2;
-  fields.randomMinutesInterval = trigger.wRandomMinutesInterval;
-}
+static_assert(sizeof(TASK_TRIGGER) == std::tuple_size_v<TriggerRecord>);
+static_assert(offsetof(TASK_TRIGGER, TriggerType) == 32 && offsetof(TASK_TRIGGER, Type) == 36 &&
+              offsetof(TASK_TRIGGER, Reserved2) == 44);
 
 }  // namespace
 
@@ -197,18 +122,18 @@ long GetTaskTrigger(void* task, std::uint16_t index, void** trigger) {
   return result;
 }
 
-long SetTriggerFields(void* trigger, const TriggerFields& fields) {
-  TASK_TRIGGER record;
-  ToSystem(fields, record);
-  return Trigger(trigger)->SetTrigger(&record);
+long SetTriggerRecord(void* trigger, const TriggerRecord& record) {
+  TASK_TRIGGER system;
+  std::memcpy(&system, record.data(), sizeof system);
+  return Trigger(trigger)->SetTrigger(&system);
 }
 
-long GetTriggerFields(void* trigger, TriggerFields& fields) {
-  TASK_TRIGGER record;
-  std::memset(&record, 0, sizeof record);
-  record.cbTriggerSize = sizeof record;
-  const HRESULT result = Trigger(trigger)->GetTrigger(&record);
-  if (SUCCEEDED(result)) FromSystem(record, fields);
+long GetTriggerRecord(void* trigger, TriggerRecord& record) {
+  TASK_TRIGGER system;
+  std::memset(&system, 0, sizeof system);
+  system.cbTriggerSize = sizeof system;
+  const HRESULT result = Trigger(trigger)->GetTrigger(&system);
+  if (SUCCEEDED(result)) std::memcpy(record.data(), &system, sizeof system);
   return result;
 }
 

@@ -5,6 +5,7 @@
 // results are the system's HRESULTs.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,30 +21,16 @@ long ActivateTask(void* scheduler, const char16_t* name, void** task);
 long NewTask(void* scheduler, const char16_t* name, void** task);
 long DeleteTask(void* scheduler, const char16_t* name);
 
-// TASK_TRIGGER's fields (its size is 48 bytes on both sides); of its union only the member of
-// the trigger's type is copied.
-struct TriggerFields {
-  std::uint16_t size = 0, reserved1 = 0;
-  std::uint16_t beginYear = 0, beginMonth = 0, beginDay = 0;
-  std::uint16_t endYear = 0, endMonth = 0, endDay = 0;
-  std::uint16_t startHour = 0, startMinute = 0;
-  std::uint32_t minutesDuration = 0, minutesInterval = 0, flags = 0, type = 0;
-  // The union's members, by type: daily; weekly; monthly by date; monthly by day of the week.
-  std::uint16_t daysInterval = 0;
-  std::uint16_t weeksInterval = 0, weekDays = 0;
-  std::uint32_t monthDays = 0;
-  std::uint16_t dateMonths = 0;
-  std::uint16_t whichWeek = 0, dowDays = 0, dowMonths = 0;
-  std::uint16_t reserved2 = 0, randomMinutesInterval = 0;
-};
+// A TASK_TRIGGER record byte for byte: the system's and the platform's share its layout.
+using TriggerRecord = std::array<unsigned char, 48>;
 
 // ITask's triggers, and ITaskTrigger's record and text.
 long CreateTaskTrigger(void* task, std::uint16_t* index, void** trigger);
 long DeleteTaskTrigger(void* task, std::uint16_t index);
 long CountTaskTriggers(void* task, std::uint16_t* count);
 long GetTaskTrigger(void* task, std::uint16_t index, void** trigger);
-long SetTriggerFields(void* trigger, const TriggerFields& fields);
-long GetTriggerFields(void* trigger, TriggerFields& fields);
+long SetTriggerRecord(void* trigger, const TriggerRecord& record);
+long GetTriggerRecord(void* trigger, TriggerRecord& record);
 long GetTriggerText(void* trigger, std::u16string& text);
 
 // SYSTEMTIME's fields.

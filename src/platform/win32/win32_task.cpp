@@ -1,92 +1,28 @@
 #include "platform/win32/win32_task.h"
 
+#include <cstddef>
+#include <cstring>
+
 #include "platform/win32/task_scheduler_calls.h"
 #include "platform/win32/win32_schedule_page.h"
 
 namespace platform {
 namespace {
 
-static_assert(sizeof(TASK_TRIGGER) == 48, "the trigger record is the system's 48 bytes");
+// The trigger record is the system's 48 bytes, laid out as the system lays it out.
+static_assert(sizeof(TASK_TRIGGER) == 48);
+static_assert(offsetof(TASK_TRIGGER, TriggerType) == 32 && offsetof(TASK_TRIGGER, Type) == 36 &&
+              offsetof(TASK_TRIGGER, Reserved2) == 44);
 
-win32::TriggerFields FieldsOf(const TASK_TRIGGER& trigger) {
-  win32::TriggerFields fields;
-  fields.size = trigger.cbTriggerSize;
-  fields.reserved1 = trigger.Reserved1;
-  fields.beginYear = trigger.wBeginYear;
-  fields.beginMonth = trigger.wBeginMonth;
-  fields.beginDay = trigger.wBeginDay;
-  fields.endYear = trigger.wEndYear;
-  fields.endMonth = trigger.wEndMonth;
-  fields.endDay = trigger.wEndDay;
-  fields.startHour = trigger.wStartHour;
-  fields.startMinute = trigger.wStartMinute;
-  fields.minutesDuration = trigger.MinutesDuration;
-  fields.minutesInterval = trigger.MinutesInterval;
-  fields.flags = trigger.rgFlags;
-  fields.type = trigger.TriggerType;
-  switch (trigger.TriggerType) {
-    case TASK_TIME_TRIGGER_DAILY:
-      fields.daysInterval = trigger.Type.Daily.DaysInterval;
-      break;
-    case TASK_TIME_TRIGGER_WEEKLY:
-      fields.weeksInterval = trigger.Type.Weekly.WeeksInterval;
-      fields.weekDays = trigger.Type.Weekly.rgfDaysOfTheWeek;
-      break;
-    case TASK_TIME_TRIGGER_MONTHLYDATE:
-      fields.monthDays = trigger.Type.MonthlyDate.rgfDays;
-      fields.dateMonths = trigger.Type.MonthlyDate.rgfMonths;
-      break;
-    case TASK_TIME_TRIGGER_MONTHLYDOW:
-      fields.whichWeek = trigger.Type.MonthlyDOW.wWhichWeek;
-      fields.dowDays = trigger.Type.MonthlyDOW.rgfDaysOfTheWeek;
-      fields.dowMonths = trigger.Type.MonthlyDOW.rgfMonths;
-      break;
-    default:
-      break;
-  }
-  fields.reserved2 = trigger.Reserved2;
-  fields.randomMinutesInterval = trigger.wRandomMinutesInterval;
-  return fields;
+win32::TriggerRecord RecordOf(const TASK_TRIGGER& trigger) {
+  win32::TriggerRecord record;
+  std::memcpy(record.data(), &trigger, sizeof trigger);
+  return record;
 }
 
-TASK_TRIGGER TriggerOf(const win32::TriggerFields& fields) {
+TASK_TRIGGER TriggerOf(const win32::TriggerRecord& record) {
   TASK_TRIGGER trigger;
-  trigger.cbTriggerSize = fields.size;
-  trigger.Reserved1 = fields.reserved1;
-  trigger.wBeginYear = fields.beginYear;
-  trigger.wBeginMonth = fields.beginMonth;
-  trigger.wBeginDay = fields.beginDay;
-  trigger.wEndYear = fields.endYear;
-  trigger.wEndMonth = fields.endMonth;
-  trigger.wEndDay = fields.endDay;
-  trigger.wStartHour = fields.startHour;
-  trigger.wStartMinute = fields.startMinute;
-  trigger.MinutesDuration = fields.minutesDuration;
-  trigger.MinutesInterval = fields.minutesInterval;
-  trigger.rgFlags = fields.flags;
-  trigger.TriggerType = static_cast<TASK_TRIGGER_TYPE>(fields.type);
-  switch (trigger.TriggerType) {
-    case TASK_TIME_TRIGGER_DAILY:
-      trigger.Type.Daily.DaysInterval = fields.daysInterval;
-      break;
-    case TASK_TIME_TRIGGER_WEEKLY:
-      trigger.Type.Weekly.WeeksInterval = fields.weeksInterval;
-      trigger.Type.Weekly.rgfDaysOfTheWeek = fields.weekDays;
-      break;
-    case TASK_TIME_TRIGGER_MONTHLYDATE:
-      trigger.Type.MonthlyDate.rgfDays = fields.monthDays;
-      trigger.Type.MonthlyDate.rgfMonths = fields.dateMonths;
-      break;
-    case TASK_TIME_TRIGGER_MONTHLYDOW:
-      trigger.Type.MonthlyDOW.wWhichWeek = fields.whichWeek;
-      trigger.Type.MonthlyDOW.rgfDaysOfTheWeek = fields.dowDays;
-      trigger.Type.MonthlyDOW.rgfMonths = fields.dowMonths;
-      break;
-    default:
-      break;
-  }
-  trigger.Reserved2 = fields.reserved2;
-  trigger.wRandomMinutesInterval = fields.randomMinutesInterval;
+  std::memcpy(&trigger, record.data(), sizeof trigger);
   return trigger;
 }
 
@@ -120,13 +56,13 @@ class Win32TaskTrigger final : public ITaskTrigger {
 
   HRESULT SetTrigger(const TASK_TRIGGER* trigger) override {
     if (!trigger) return E_POINTER;
-    return win32::SetTriggerFields(trigger_, FieldsOf(*trigger));
+    return win32::SetTriggerRecord(trigger_, RecordOf(*trigger));
   }
   HRESULT GetTrigger(TASK_TRIGGER* trigger) override {
     if (!trigger) return E_POINTER;
-    win32::TriggerFields fields;
-    const HRESULT result = win32::GetTriggerFields(trigger_, fields);
-    if (SUCCEEDED(result)) *trigger = TriggerOf(fields);
+    win32::TriggerRecord record;
+    const HRESULT result = win32::GetTriggerRecord(trigger_, record);
+    if (SUCCEEDED(result)) *trigger = TriggerOf(record);
     return result;
   }
   HRESULT GetTriggerString(LPWSTR* text) override {
@@ -303,10 +239,10 @@ HRESULT Win32Task::ReadTriggers(std::vector<TASK_TRIGGER>& triggers) {
     void* trigger = nullptr;
     result = win32::GetTaskTrigger(task_, index, &trigger);
     if (FAILED(result)) break;
-    win32::TriggerFields fields;
-    result = win32::GetTriggerFields(trigger, fields);
+    win32::TriggerRecord record;
+    result = win32::GetTriggerRecord(trigger, record);
     win32::ReleaseObject(trigger);
-    if (SUCCEEDED(result)) triggers.push_back(TriggerOf(fields));
+    if (SUCCEEDED(result)) triggers.push_back(TriggerOf(record));
   }
   return FAILED(result) ? result : S_OK;
 }
@@ -324,7 +260,7 @@ HRESULT Win32Task::ReplaceTriggers(const std::vector<TASK_TRIGGER>& triggers) {
     result = win32::CreateTaskTrigger(task_, &index, &trigger);
     if (FAILED(result)) break;
     ++added;
-    result = win32::SetTriggerFields(trigger, FieldsOf(wanted));
+    result = win32::SetTriggerRecord(trigger, RecordOf(wanted));
     win32::ReleaseObject(trigger);
     if (FAILED(result)) break;
   }
